@@ -19,7 +19,11 @@ endfunction()
 function(kestrel_test name)
   cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE GTest::gtest GTest::gmock GTest::gtest_main ${ARG_LIBS})
+  if(ARG_SOURCES MATCHES "(^|;)main\\.cpp(;|$)")
+    target_link_libraries(${name} PRIVATE GTest::gtest GTest::gmock ${ARG_LIBS})
+  else()
+    target_link_libraries(${name} PRIVATE GTest::gtest GTest::gmock GTest::gtest_main ${ARG_LIBS})
+  endif()
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   target_compile_definitions(${name} PRIVATE
     KESTREL_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
@@ -29,10 +33,14 @@ function(kestrel_test name)
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 300)
   endif()
-  gtest_discover_tests(${name}
-    DISCOVERY_MODE PRE_TEST
-    PROPERTIES LABELS "${ARG_LABELS}" TIMEOUT ${ARG_TIMEOUT}
-               ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${ARG_ENV}")
+  set(properties TIMEOUT ${ARG_TIMEOUT} ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${ARG_ENV}")
+  if(ARG_LABELS)
+    list(APPEND properties LABELS "${ARG_LABELS}")
+    if("threads" IN_LIST ARG_LABELS)
+      add_dependencies(tsan_tests ${name})
+    endif()
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES ${properties})
 endfunction()
 
 # kestrel_fuzzer(NAME SOURCES ... [LIBS ...] [SEEDS dir] [RUNS n]): a libFuzzer target, also run for a
@@ -57,10 +65,15 @@ function(kestrel_fuzzer name)
   set_tests_properties(fuzz.${name} PROPERTIES LABELS fuzz TIMEOUT 120)
 endfunction()
 
-# Adds every sub-folder of the current folder that has a CMakeLists.txt.
+# Adds every sub-folder of the current folder that has a CMakeLists.txt. Under tests/, a folder named
+# after a subsystem joins only when that subsystem is built.
 function(kestrel_add_subfolders)
   file(GLOB entries LIST_DIRECTORIES true ${CMAKE_CURRENT_SOURCE_DIR}/*)
   foreach(entry ${entries})
+    get_filename_component(leaf ${entry} NAME)
+    if(leaf IN_LIST KESTREL_ALL_FOLDERS AND NOT leaf IN_LIST KESTREL_FOLDERS)
+      continue()
+    endif()
     if(IS_DIRECTORY ${entry} AND EXISTS ${entry}/CMakeLists.txt)
       add_subdirectory(${entry})
     endif()
