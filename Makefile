@@ -6,6 +6,13 @@ CTEST_ARGS ?=
 
 .PHONY: all setup configure build test run sanitize tsan bench clean
 
+# Sanitizer settings for the sanitizer passes: leaks of the system libraries and races inside them are
+# suppressed (scripts/*.supp); our own code gets no suppressions.
+export ASAN_OPTIONS ?= detect_leaks=1:abort_on_error=0:strict_string_checks=1
+export LSAN_OPTIONS ?= suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0
+export UBSAN_OPTIONS ?= print_stacktrace=1:halt_on_error=1
+export TSAN_OPTIONS ?= halt_on_error=1:second_deadlock_stack=1:suppressions=$(CURDIR)/scripts/tsan.supp
+
 all: build
 
 setup:

@@ -11,7 +11,11 @@ function(kestrel_c_library name)
   if(ARG_LIBS)
     target_link_libraries(${name} PRIVATE ${ARG_LIBS})
   endif()
-  target_link_options(${name} PRIVATE -Wl,--no-undefined)
+  # Every symbol a library uses must resolve at link time, except in sanitizer builds: there clang
+  # leaves the sanitizer runtime to the executable.
+  if(NOT KESTREL_SANITIZE)
+    target_link_options(${name} PRIVATE -Wl,--no-undefined)
+  endif()
 endfunction()
 
 # kestrel_test(NAME SOURCES ... [LIBS ...] [LABELS ...] [ENV ...]): a GoogleTest executable in the
