@@ -91,19 +91,19 @@ int showBox(QWidget* owner, const QString& text, const QString& caption, unsigne
     const auto buttons = buttonsOf(style);
     QMessageBox box(iconOf(style), caption.isEmpty() ? QApplication::applicationName() : caption, text,
                     QMessageBox::NoButton, owner);
-    for (const ButtonSpec& spec : buttons)
-        box.addButton(spec.button);
+    for (const ButtonSpec& choice : buttons)
+        box.addButton(choice.button);
     box.setDefaultButton(buttons[defaultIndex(style, buttons.size())].button);
     box.setWindowModality(owner && !(style & MbTaskModal) ? Qt::WindowModal : Qt::ApplicationModal);
     const auto pressed = static_cast<QMessageBox::StandardButton>(box.exec());
-    for (const ButtonSpec& spec : buttons) {
-        if (spec.button == pressed)
-            return spec.answer;
+    for (const ButtonSpec& choice : buttons) {
+        if (choice.button == pressed)
+            return choice.answer;
     }
     // Closed with Escape or the window's close button: Windows answers "cancel" where there is one.
-    for (const ButtonSpec& spec : buttons) {
-        if (spec.answer == IdCancel || spec.answer == IdNo)
-            return spec.answer;
+    for (const ButtonSpec& choice : buttons) {
+        if (choice.answer == IdCancel || choice.answer == IdNo)
+            return choice.answer;
     }
     return buttons.front().answer;
 }

@@ -1,0 +1,24 @@
+#pragma once
+// One job of a card's print order: a "[JOB]" section of its DPOF file.
+
+#include <QString>
+
+#include <cstdint>
+
+namespace print {
+
+struct PrintJob {
+    std::int32_t quantity = 0;         // copies; 0 means not printed, and the job is not written
+    QString printType;                 // "STD" for the program's own jobs
+    QString imagePath;                 // the picture on the card; empty when the job names none there
+    std::int32_t plainSourceCount = 0; // "IMG SRC" lines without '<'; kept for type STD only
+
+    // The program's own business: a standard print of one picture. Jobs of any other type, and STD
+    // jobs carrying source lines of the index form, are carried over as the file has them.
+    bool isStandard() const;
+};
+
+// The standard type test on a "PRT TYP" value: "STD" without regard to case or surrounding blanks.
+bool isStandardType(const QString& printType);
+
+} // namespace print
