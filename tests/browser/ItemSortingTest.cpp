@@ -12,20 +12,20 @@
 
 namespace {
 
-struct Spec {
+struct Listed {
     const char* name;
     std::uint64_t size = 0;
     FileTime time = 0;
 };
 
-void fill(ItemStore& store, std::initializer_list<Spec> specs)
+void fill(ItemStore& store, std::initializer_list<Listed> listed)
 {
     store.clear(true);
-    for (const Spec& spec : specs) {
+    for (const Listed& entry : listed) {
         auto item = std::make_unique<FileItem>();
-        item->name = QString::fromUtf8(spec.name);
-        item->size = spec.size;
-        item->lastWrite = spec.time;
+        item->name = QString::fromUtf8(entry.name);
+        item->size = entry.size;
+        item->lastWrite = entry.time;
         store.add(std::move(item), -1);
     }
 }
