@@ -2,7 +2,7 @@
 // One file's decode outcome, filled by the loader and the decoders.
 
 #include "browser/FileTime.h"
-#include "browser/MemoryBlock.h"
+#include "imaging/PackedDib.h"
 
 #include <QString>
 
@@ -17,7 +17,7 @@ struct DecodeResult {
 
     std::int32_t fromDecoder = kEmpty;
     QString name;
-    MemoryBlock thumbnail;  // 24-bit packed DIB, or null
+    imaging::PackedDib thumbnail;  // 24-bit packed DIB, or null
     std::int32_t width = 0;
     std::int32_t height = 0;
     std::int32_t bitCount = 0;

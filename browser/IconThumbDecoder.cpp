@@ -1,7 +1,7 @@
 #include "browser/IconThumbDecoder.h"
 
 #include "browser/FileKind.h"
-#include "browser/FitRect.h"
+#include "imaging/FitRect.h"
 
 #include <QFileIconProvider>
 #include <QFileInfo>
@@ -38,15 +38,15 @@ int IconThumbDecoder::decode(QFile&, const QString& path, DecodeResult& result)
 int IconThumbDecoder::draw(QPainter& painter, int boxWidth, int boxHeight, DecodeResult& result)
 {
     const QIcon icon = QFileIconProvider().icon(QFileInfo(lastPath_));
-    const auto fitted = fitRect(width_, height_, boxWidth, boxHeight, false);
-    if (!fitted)
+    imaging::FitRectangle fitted;
+    if (imaging::FitRect(width_, height_, boxWidth, boxHeight, false, fitted) != 0)
         return 1;
-    icon.paint(&painter, *fitted);
+    icon.paint(&painter, QRect(fitted.left, fitted.top, fitted.width(), fitted.height()));
     result.kind = KindUnknown;
     return 0;
 }
 
-int IconThumbDecoder::render(MemoryBlock&, int, int, DecodeResult& result)
+int IconThumbDecoder::render(imaging::PackedDib&, int, int, DecodeResult& result)
 {
     result.kind = KindUnknown;
     return 0;

@@ -15,7 +15,7 @@ public:
     bool identify(QFile&, const QString&, const LoadRequest&) override { return true; }
     int decode(QFile& file, const QString& path, DecodeResult& result) override;
     int draw(QPainter& painter, int boxWidth, int boxHeight, DecodeResult& result) override;
-    int render(MemoryBlock&, int, int, DecodeResult& result) override;
+    int render(imaging::PackedDib&, int, int, DecodeResult& result) override;
     void release() override {}
     bool isIconFallback() const override { return true; }
 

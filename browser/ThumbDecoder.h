@@ -7,7 +7,7 @@
 
 #include "browser/DecodeResult.h"
 #include "browser/LoadRequest.h"
-#include "browser/MemoryBlock.h"
+#include "imaging/PackedDib.h"
 
 #include <QFile>
 #include <QString>
@@ -29,7 +29,7 @@ public:
     // 0 on success: draws the kept picture fitted into the box onto `painter`.
     virtual int draw(QPainter& painter, int boxWidth, int boxHeight, DecodeResult& result) = 0;
     // 0 on success: resamples the kept picture into `target`, a 24-bit packed DIB of the fitted size.
-    virtual int render(MemoryBlock& target, int boxWidth, int boxHeight, DecodeResult& result) = 0;
+    virtual int render(imaging::PackedDib& target, int boxWidth, int boxHeight, DecodeResult& result) = 0;
     virtual void release() = 0;
 
     // True for the last decoder, which only reports the file's icon.

@@ -3,22 +3,22 @@
 // and the SOURCE picture's size and depth. A holder can outlive its item across a re-listing of the
 // same folder, which is how thumbnails survive a refresh.
 
-#include "browser/MemoryBlock.h"
+#include "imaging/PackedDib.h"
 
 #include <cstdint>
 
 struct ThumbnailHolder {
-    MemoryBlock dib;
+    imaging::PackedDib dib;
     std::int32_t width = 0;     // of the source picture
     std::int32_t height = 0;    // of the source picture
     std::int32_t bitCount = 0;  // of the source picture
     bool present = false;       // a result was stored (also when dib is null)
 
     // Stores a decode result: the previous picture goes, the new one (null for kind -1) is taken over.
-    void store(MemoryBlock picture, int kind, std::int32_t sourceWidth, std::int32_t sourceHeight,
+    void store(imaging::PackedDib picture, int kind, std::int32_t sourceWidth, std::int32_t sourceHeight,
                std::int32_t sourceBitCount)
     {
-        dib = kind == -1 ? MemoryBlock() : std::move(picture);
+        dib = kind == -1 ? imaging::PackedDib() : std::move(picture);
         width = sourceWidth;
         height = sourceHeight;
         bitCount = sourceBitCount;
@@ -28,14 +28,14 @@ struct ThumbnailHolder {
     // Forgets the picture (its item was dropped or its file changed).
     void clear()
     {
-        dib = MemoryBlock();
+        dib = imaging::PackedDib();
         present = false;
     }
 
     ThumbnailHolder copy() const
     {
         ThumbnailHolder other;
-        other.dib = dib.duplicate();
+        other.dib = dib.copy();
         other.width = width;
         other.height = height;
         other.bitCount = bitCount;

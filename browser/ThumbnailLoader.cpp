@@ -1,16 +1,15 @@
 #include "browser/ThumbnailLoader.h"
 
-#include "browser/FitRect.h"
 #include "browser/FolderListing.h"
 #include "browser/ItemSorting.h"
 #include "browser/ItemStore.h"
+#include "imaging/FitRect.h"
 #include "platform/ManualResetEvent.h"
 
 #include <QFileInfo>
 #include <QStringList>
 
 #include <atomic>
-#include <cstring>
 #include <system_error>
 
 #include <sys/stat.h>
@@ -18,32 +17,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-constexpr int kBitmapInfoHeaderSize = 40;
-
-void put32(unsigned char* at, std::uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        at[i] = static_cast<unsigned char>(value >> (8 * i));
-}
-
-// A zero-filled 24-bit packed DIB of the given size: the thumbnail a decoder renders into.
-MemoryBlock makeDib24(int width, int height)
-{
-    const std::size_t rowBytes = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t(3);
-    const std::size_t imageSize = rowBytes * static_cast<std::size_t>(height);
-    MemoryBlock block = MemoryBlock::allocate(kBitmapInfoHeaderSize + imageSize);
-    if (!block)
-        return block;
-    unsigned char* header = block.bytes();
-    put32(header, kBitmapInfoHeaderSize);
-    put32(header + 4, static_cast<std::uint32_t>(width));
-    put32(header + 8, static_cast<std::uint32_t>(height));
-    header[12] = 1;   // planes
-    header[14] = 24;  // bits per pixel
-    put32(header + 20, static_cast<std::uint32_t>(imageSize));
-    return block;
-}
 
 bool isDotEntry(const QString& name)
 {
@@ -89,14 +62,14 @@ int decodeFile(DecoderList& decoders, const LoadRequest& request, const QString&
         decoder->release();
         return ThumbnailLoader::DecodeFailed;
     }
-    MemoryBlock thumbnail;
-    if (result.kind != KindUnknown) {
-        const auto fitted = fitRect(result.width, result.height, request.boxWidth, request.boxHeight, result.enlarge != 0);
-        if (fitted) {
-            thumbnail = makeDib24(fitted->width(), fitted->height());
-            if (!thumbnail || decoder->render(thumbnail, request.boxWidth, request.boxHeight, result) != 0)
-                thumbnail = MemoryBlock();
-        }
+    imaging::PackedDib thumbnail;
+    imaging::FitRectangle fitted;
+    if (result.kind != KindUnknown &&
+        imaging::FitRect(result.width, result.height, request.boxWidth, request.boxHeight, result.enlarge != 0,
+                         fitted) == 0) {
+        thumbnail = imaging::PackedDib::blank(fitted.width(), fitted.height(), 24);
+        if (!thumbnail || decoder->render(thumbnail, request.boxWidth, request.boxHeight, result) != 0)
+            thumbnail = imaging::PackedDib();
     }
     decoder->release();
     result.thumbnail = std::move(thumbnail);

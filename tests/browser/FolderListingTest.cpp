@@ -34,7 +34,7 @@ FileItem* byName(ItemStore& store, const QString& name)
 void makeThumbnails(ItemStore& store)
 {
     for (auto& [number, item] : store.items()) {
-        item->thumbnail->store(MemoryBlock::allocate(32), 1, 100, 80, 24);
+        item->thumbnail->store(imaging::PackedDib::blank(4, 4, 24), 1, 100, 80, 24);
         item->kind = 1;
         item->loadState = FileItem::kLoaded;
     }

@@ -70,7 +70,7 @@ TEST(ItemStore, AddDecodedTakesTheResultAndAnnouncesTheChange)
 
     DecodeResult result;
     result.name = QStringLiteral("IMGA0001.JPG");
-    result.thumbnail = MemoryBlock::allocate(64);
+    result.thumbnail = imaging::PackedDib::blank(8, 8, 24);
     result.width = 640;
     result.height = 480;
     result.bitCount = 24;
@@ -92,7 +92,7 @@ TEST(ItemStore, AddDecodedTakesTheResultAndAnnouncesTheChange)
     // The icon fallback leaves the item to be made again; an unknown kind keeps no picture.
     DecodeResult fallback;
     fallback.name = QStringLiteral("NOTES.TXT");
-    fallback.thumbnail = MemoryBlock::allocate(16);
+    fallback.thumbnail = imaging::PackedDib::blank(2, 2, 24);
     fallback.kind = KindUnknown;
     fallback.fromDecoder = DecodeResult::kFromIcon;
     const FileItem* other = store.find(store.addDecoded(fallback, -1));
@@ -113,13 +113,13 @@ TEST(FileKind, NamesOfTheTenCodes)
 TEST(ThumbnailHolder, CopyDuplicatesThePicture)
 {
     ThumbnailHolder holder;
-    MemoryBlock block = MemoryBlock::allocate(8);
-    block.bytes()[3] = 0x5A;
+    imaging::PackedDib block = imaging::PackedDib::blank(2, 2, 24);
+    block.bits()[3] = 0x5A;
     holder.store(std::move(block), KindBmp, 10, 20, 8);
     const ThumbnailHolder copy = holder.copy();
     ASSERT_TRUE(copy.dib);
-    EXPECT_NE(copy.dib.data(), holder.dib.data());
-    EXPECT_EQ(copy.dib.bytes()[3], 0x5A);
+    EXPECT_NE(copy.dib.get(), holder.dib.get());
+    EXPECT_EQ(copy.dib.bits()[3], 0x5A);
     EXPECT_EQ(copy.height, 20);
     holder.clear();
     EXPECT_FALSE(holder.present);

@@ -1,4 +1,3 @@
-#include "browser/FitRect.h"
 #include "browser/IconThumbDecoder.h"
 #include "browser/ItemStore.h"
 #include "browser/ThumbnailLoader.h"
@@ -138,10 +137,10 @@ public:
         return 0;
     }
     int draw(QPainter&, int, int, DecodeResult&) override { return 0; }
-    int render(MemoryBlock& target, int, int, DecodeResult&) override
+    int render(imaging::PackedDib& target, int, int, DecodeResult&) override
     {
         // Paints the first pixel so that the test sees the thumbnail came from here.
-        target.bytes()[40] = 0xAB;
+        target.bits()[0] = 0xAB;
         return 0;
     }
     void release() override {}
@@ -218,9 +217,10 @@ TEST_F(LoaderTest, APassGivesEveryFileItsKindAndCompletesOnce)
     EXPECT_EQ(a->loadState, FileItem::kLoaded);
     EXPECT_EQ(a->thumbnail->width, 160);  // the source's size
     ASSERT_TRUE(a->thumbnail->dib);
-    EXPECT_EQ(a->thumbnail->dib.bytes()[40], 0xAB);
-    EXPECT_EQ(a->thumbnail->dib.bytes()[4], 128);  // 160 x 120 fitted into 128 x 128: 128 x 96
-    EXPECT_EQ(a->thumbnail->dib.bytes()[8], 96);
+    EXPECT_EQ(a->thumbnail->dib.bits()[0], 0xAB);
+    EXPECT_EQ(a->thumbnail->dib.width(), 128);  // 160 x 120 fitted into 128 x 128: 128 x 96
+    EXPECT_EQ(a->thumbnail->dib.height(), 96);
+    EXPECT_EQ(a->thumbnail->dib.bitCount(), 24u);
 
     const FileItem* text = byName(QStringLiteral("notes.txt"));
     EXPECT_EQ(text->kind, KindUnknown);
@@ -413,14 +413,4 @@ TEST_F(LoaderTest, SingleFileDecodeReadsItsListingData)
     EXPECT_EQ(ThumbnailLoader::decodeSingleFile(folder.path(), factory(), none), ThumbnailLoader::NotAFile);
     EXPECT_EQ(ThumbnailLoader::decodeSingleFile(folder.file(QStringLiteral("gone.pic")), factory(), none),
               ThumbnailLoader::CannotOpen);
-}
-
-TEST(FitRect, ShrinksCentresAndEnlargesOnRequest)
-{
-    EXPECT_EQ(fitRect(640, 480, 128, 128, false), QRect(0, 16, 128, 96));
-    EXPECT_EQ(fitRect(640, 480, 1000, 1000, false), QRect(180, 260, 640, 480));
-    EXPECT_EQ(fitRect(640, 480, 1000, 1000, true), QRect(0, 125, 1000, 750));
-    EXPECT_EQ(fitRect(100, 1000, 128, 128, false), QRect(58, 0, 12, 128));
-    EXPECT_FALSE(fitRect(0, 480, 128, 128, false));
-    EXPECT_FALSE(fitRect(640, 480, 0, 128, false));
 }

@@ -7,7 +7,7 @@
 using namespace imaging;
 using namespace imagingtest;
 
-TEST(PackedDib, RowSizeIsTheDesignsTwoFormulas)
+TEST(PackedDib, RowSizeFollowsTheBitmapRules)
 {
     // ((w x bits + 31) / 32) x 4, and ceil(bytes per pixel x w) + 3 with the low two bits cleared.
     for (const unsigned bits : {1u, 2u, 4u, 8u, 16u, 24u, 32u})
@@ -91,7 +91,7 @@ TEST(PackedDib, ImagesRoundTripAndRowsCountFromTheTop)
     EXPECT_EQ(indexed.pixel(0, 0), qRgb(table[firstBit * 4 + 2], table[firstBit * 4 + 1], table[firstBit * 4]));
 }
 
-TEST(FitRect, TheDesignsExamplesAndEdges)
+TEST(FitRect, WorkedExamplesAndEdges)
 {
     FitRectangle r;
     ASSERT_EQ(FitRect(640, 480, 128, 128, false, r), 0);

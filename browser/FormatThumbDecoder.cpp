@@ -1,0 +1,55 @@
+#include "browser/FormatThumbDecoder.h"
+
+#include "imaging/DibResampler.h"
+#include "imaging/FitRect.h"
+
+#include <QFileInfo>
+#include <QPainter>
+
+int FormatThumbDecoder::render(imaging::PackedDib& target, int boxWidth, int boxHeight, DecodeResult& result)
+{
+    if (!picture_.isValid())
+        return 1;
+    imaging::FitRectangle fitted;
+    if (imaging::FitRect(picture_.width(), picture_.height(), boxWidth, boxHeight, enlarges(), fitted) != 0)
+        return 1;
+    // The thumbnail is exactly the fitted size: the picture goes to its corner, not to the box's centre.
+    const imaging::FitRectangle corner{0, 0, fitted.width(), fitted.height()};
+    if (imaging::resampleDib(picture_, target, corner, /*smooth=*/true) != imaging::kResampleOk)
+        return 1;
+    const QSize size = reportedSize();
+    result.width = size.width();
+    result.height = size.height();
+    result.bitCount = static_cast<std::int32_t>(picture_.bitCount());
+    result.kind = kind_;
+    return 0;
+}
+
+int FormatThumbDecoder::draw(QPainter& painter, int boxWidth, int boxHeight, DecodeResult& result)
+{
+    const QImage image = picture_.toImage();
+    imaging::FitRectangle fitted;
+    if (image.isNull() ||
+        imaging::FitRect(image.width(), image.height(), boxWidth, boxHeight, enlarges(), fitted) != 0)
+        return 1;
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(QRect(fitted.left, fitted.top, fitted.width(), fitted.height()), image);
+    const QSize size = reportedSize();
+    result.width = size.width();
+    result.height = size.height();
+    result.bitCount = static_cast<std::int32_t>(picture_.bitCount());
+    result.kind = kind_;
+    return 0;
+}
+
+bool FormatThumbDecoder::extensionIs(const QString& path, const char* extension)
+{
+    const QString name = QFileInfo(path).fileName();
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot >= 0 && name.mid(dot).compare(QLatin1String(extension), Qt::CaseInsensitive) == 0;
+}
+
+bool FormatThumbDecoder::endsWith(const QString& path, const char* ending)
+{
+    return path.right(4).compare(QLatin1String(ending), Qt::CaseInsensitive) == 0;
+}

@@ -1,0 +1,30 @@
+#include "browser/JpegThumbDecoder.h"
+
+bool JpegThumbDecoder::bind(bool)
+{
+    return jpeg_.bind();
+}
+
+bool JpegThumbDecoder::identify(QFile& file, const QString& path, const LoadRequest&)
+{
+    if (!endsWith(path, ".jpg"))
+        return false;
+    const QByteArray start = file.read(2);
+    return start.size() == 2 && static_cast<uchar>(start[0]) == 0xFF && static_cast<uchar>(start[1]) == 0xD8;
+}
+
+int JpegThumbDecoder::decode(QFile&, const QString& path, DecodeResult& result)
+{
+    int width = 0;
+    int height = 0;
+    picture_ = jpeg_.decode(path, &width, &height);
+    if (!picture_ || !picture_.isValid()) {
+        picture_ = imaging::PackedDib();
+        return 1;
+    }
+    result.width = width;
+    result.height = height;
+    result.bitCount = 0;  // known once rendered
+    result.kind = kind_;
+    return 0;
+}
