@@ -1,6 +1,7 @@
 #include "browser/ItemSorting.h"
 
 #include "browser/ItemStore.h"
+#include "imaging/ImgProbeBinding.h"
 #include "platform/Names.h"
 
 #include <QStringList>
@@ -158,6 +159,14 @@ std::unique_ptr<Sorter> SorterRegistry::create(int key) const
             return factory();
     }
     return nullptr;
+}
+
+ImageFormatProbe libraryImageFormatProbe()
+{
+    return [](const QString& path) {
+        uint16_t format = 0;
+        return imaging::getImageFormat(path, &format) == 0 ? static_cast<int>(format) : 0;
+    };
 }
 
 QString extensionOf(const QString& name)

@@ -52,6 +52,8 @@ QString extensionOf(const QString& name);
 
 // Asks the image-format probe about a file: the codes of _GetImageFormat (16 and 17 are Exif-TIFF).
 using ImageFormatProbe = std::function<int(const QString& path)>;
+// The program's probe: ImgProbe's _GetImageFormat, bound for each call (0 when it cannot run).
+ImageFormatProbe libraryImageFormatProbe();
 
 enum FilterCode : int {
     FilterAll = 0,

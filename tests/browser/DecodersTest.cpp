@@ -1,6 +1,7 @@
 // The program's decoders on a real folder: the sample card's pictures and movies of every kind, real
 // camera files, and hostile rows that must end as unknown files.
 #include "browser/BmpThumbDecoder.h"
+#include "browser/ItemSorting.h"
 #include "browser/ItemStore.h"
 #include "browser/StandardDecoders.h"
 #include "imaging/BmpFile.h"
@@ -246,4 +247,25 @@ TEST(BmpThumbDecoder, IdentifiesByNameHeaderAndLength)
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         EXPECT_EQ(decoder.identify(file, path, LoadRequest{}), row.taken) << row.name;
     }
+}
+
+TEST_F(Decoders, TheProgramsProbeShowsOnlyExifTiffs)
+{
+    // A TIFF of one white pixel without any Exif directory.
+    const QByteArray plainTiff = QByteArray::fromHex(
+        "49492a000800000008000001030001000000010000000101030001000000010000000201030001000000080000000301"
+        "0300010000000100000006010300010000000100000011010400010000006e0000001501030001000000010000001701"
+        "04000100000001000000000000ff");
+    folder.write(QStringLiteral("PLAIN.TIF"), plainTiff);
+    runPass(standardDecoderFactory());
+    filterItems(*store, FilterPictures, folder.path(), libraryImageFormatProbe());
+    QStringList shown;
+    for (std::int32_t number : store->displayOrder())
+        shown << store->find(number)->name;
+    EXPECT_TRUE(shown.contains(QStringLiteral("IMGA0006.TIF")));
+    EXPECT_FALSE(shown.contains(QStringLiteral("PLAIN.TIF")));
+    EXPECT_TRUE(shown.contains(QStringLiteral("FAKE.BMP")));  // a listed extension is enough for the filter
+    EXPECT_FALSE(shown.contains(QStringLiteral("MVI_0010.AVI")));
+    filterItems(*store, FilterAll, folder.path(), libraryImageFormatProbe());
+    EXPECT_EQ(store->displayOrder().size(), store->size());
 }
