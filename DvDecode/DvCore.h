@@ -281,18 +281,19 @@ DV_HIDDEN void DvTransformQuarter(int32_t *coef, int32_t *out);
  * chooses the plain per-pixel writers for the 24-bit form. */
 extern DV_HIDDEN int gDvReferenceTransform;
 extern DV_HIDDEN int gDvReferencePixels;
+/* Test hook: when set, the full-size transform takes its baseline build even where AVX2 runs. */
+extern DV_HIDDEN int gDvBaselineTransform;
 /* Per-thread state of the call in progress: several threads may decode at once, each with a work
- * area of its own, so nothing that one call chooses may be seen by another. */
-#ifdef __cplusplus
-#define DV_THREAD_LOCAL thread_local
-#else
+ * area of its own, so nothing that one call chooses may be seen by another. Kept from C++ (the
+ * tests): C++ reaches thread-local C variables through wrappers C does not make. */
 #define DV_THREAD_LOCAL _Thread_local
-#endif
+#ifndef __cplusplus
 /* Whether the processor runs AVX2 code (found out at every call). */
 extern DV_HIDDEN DV_THREAD_LOCAL int gDvAvx2;
+#endif
 DV_HIDDEN int DvCpuHasAvx2(void);
 /* Number of set-ups so far on this thread (the cache is observable in tests). */
-extern DV_HIDDEN DV_THREAD_LOCAL unsigned gDvSetUpCount;
+DV_HIDDEN unsigned DvSetUpCount(void);
 
 /* Frame routines (DvFrameWalk.c). */
 DV_HIDDEN void DvFrameFull(DvContext *ctx, const uint8_t *data, uint8_t *output);
@@ -307,8 +308,10 @@ DV_HIDDEN void DvBuildConvertTables(uint8_t *convert, uint8_t *convert5);
  * whether it did (DvPixelsAvx2.c). */
 DV_HIDDEN int DvChooseVectorWriters(const DvContext *ctx, DvRoutines *routines);
 
+#ifndef __cplusplus
 /* The routines of the call in progress on this thread, chosen from the context at every call. */
 extern DV_HIDDEN DV_THREAD_LOCAL DvRoutines gDvRoutines;
+#endif
 DV_HIDDEN void DvChooseRoutines(const DvContext *ctx, DvRoutines *routines);
 
 #ifdef __cplusplus

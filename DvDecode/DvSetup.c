@@ -28,8 +28,14 @@ static const uint8_t kCounterStart411[5] = {0, 3, 0, 3, 0};
 DV_THREAD_LOCAL DvRoutines gDvRoutines;
 int gDvReferenceTransform;
 int gDvReferencePixels;
+int gDvBaselineTransform;
 DV_THREAD_LOCAL int gDvAvx2;
-DV_THREAD_LOCAL unsigned gDvSetUpCount;
+static DV_THREAD_LOCAL unsigned gDvSetUpCount;
+
+unsigned DvSetUpCount(void)
+{
+    return gDvSetUpCount;
+}
 
 DvContext *DvContextOf(uint8_t *workArea)
 {
@@ -266,7 +272,7 @@ static void BuildPlacement(DvContext *ctx)
 
 void DvChooseRoutines(const DvContext *ctx, DvRoutines *routines)
 {
-    gDvAvx2 = DvCpuHasAvx2();
+    gDvAvx2 = !gDvBaselineTransform && DvCpuHasAvx2();
     switch (ctx->scale) {
     case 1: routines->frame = DvFrameFull; break;
     case 2: routines->frame = DvFrameHalf; break;

@@ -105,9 +105,9 @@ TEST(DvCoreCache, ReusesTheTablesWhileTheFlagStaysSet)
     WorkArea work;
     const auto first = RunCore(frame, mode, -1, &work);
     ASSERT_EQ(work.Area()[0], 1);
-    const unsigned setUps = gDvSetUpCount;
+    const unsigned setUps = DvSetUpCount();
     const auto second = RunCore(frame, mode, -1, &work);
-    EXPECT_EQ(gDvSetUpCount, setUps) << "same mode, same line, flag 1: no set-up";
+    EXPECT_EQ(DvSetUpCount(), setUps) << "same mode, same line, flag 1: no set-up";
     EXPECT_EQ(first.pixels, second.pixels);
 
     // Spoil a table behind the cache's back: a reused cache shows it...
@@ -126,18 +126,18 @@ TEST(DvCoreCache, ReusesTheTablesWhileTheFlagStaysSet)
     // ...and zeroing the flag byte forces a rebuild.
     work.Area()[0] = 0;
     const auto rebuilt = RunCore(frame, mode, -1, &work);
-    EXPECT_EQ(gDvSetUpCount, setUps + 2);
+    EXPECT_EQ(DvSetUpCount(), setUps + 2);
     EXPECT_EQ(rebuilt.pixels, first.pixels);
     gDvReferencePixels = 0;
 
     // Another mode or line length also rebuilds, and so does another area with its flag set.
     RunCore(frame, mode | 0x4000000, -1, &work);
-    EXPECT_EQ(gDvSetUpCount, setUps + 3);
+    EXPECT_EQ(DvSetUpCount(), setUps + 3);
     WorkArea other;
     RunCore(frame, (mode & ~0xFu) | 2, -1, &other);
-    const unsigned before = gDvSetUpCount;
+    const unsigned before = DvSetUpCount();
     RunCore(frame, (mode & ~0xFu) | 2, -1, &work); // flag 1, key matches, but the area holds another mode
-    EXPECT_EQ(gDvSetUpCount, before + 1);
+    EXPECT_EQ(DvSetUpCount(), before + 1);
 }
 
 TEST(DvCoreTables, CodeWordsFormACompletePrefixCode)
@@ -262,10 +262,9 @@ TEST(DvCoreExactness, BaselineTransformEqualsTheAvx2Build)
         const uint32_t mode = kCore | (is525 ? k525 : k625) | DV_CORE_FORM_RGB24 | 1;
         WorkArea work;
         const auto chosen = RunCore(frame, mode, -1, &work);
-        const int avx2 = gDvAvx2;
-        gDvAvx2 = 0;
+        gDvBaselineTransform = 1;
         const auto baseline = RunCore(frame, mode, -1, &work);
-        gDvAvx2 = avx2;
+        gDvBaselineTransform = 0;
         EXPECT_EQ(chosen.pixels, baseline.pixels);
     }
 }
