@@ -18,14 +18,8 @@ bool BmpThumbDecoder::identify(QFile& file, const QString& path, const LoadReque
 
 int BmpThumbDecoder::decode(QFile&, const QString& path, DecodeResult& result)
 {
-    picture_ = imaging::readBmpFile(path);
-    if (!picture_ || !picture_.isValid() || picture_.isCompressed() || picture_.isTopDown()) {
-        picture_ = imaging::PackedDib();
+    imaging::PackedDib picture = imaging::readBmpFile(path);
+    if (picture.isValid() && (picture.isCompressed() || picture.isTopDown()))
         return 1;
-    }
-    result.width = picture_.width();
-    result.height = picture_.height();
-    result.bitCount = static_cast<std::int32_t>(picture_.bitCount());
-    result.kind = kind_;
-    return 0;
+    return keep(std::move(picture), result);
 }

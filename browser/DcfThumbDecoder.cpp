@@ -19,14 +19,5 @@ bool DcfThumbDecoder::identify(QFile& file, const QString& path, const LoadReque
 
 int DcfThumbDecoder::decode(QFile& file, const QString&, DecodeResult& result)
 {
-    picture_ = stillform_.decode(file.readAll());
-    if (!picture_.isValid()) {
-        picture_ = imaging::PackedDib();
-        return 1;
-    }
-    result.width = picture_.width();
-    result.height = picture_.height();
-    result.bitCount = static_cast<std::int32_t>(picture_.bitCount());
-    result.kind = kind_;
-    return 0;
+    return keep(stillform_.decode(file.readAll()), result);
 }

@@ -17,14 +17,5 @@ bool DvfThumbDecoder::identify(QFile& file, const QString& path, const LoadReque
 int DvfThumbDecoder::decode(QFile& file, const QString& path, DecodeResult& result)
 {
     const imaging::DvStillOptions options = options_ ? options_(path) : defaultOptions();
-    picture_ = imaging::decodeDvStill(file, options, &dv_);
-    if (!picture_.isValid()) {
-        picture_ = imaging::PackedDib();
-        return 1;
-    }
-    result.width = picture_.width();
-    result.height = picture_.height();
-    result.bitCount = static_cast<std::int32_t>(picture_.bitCount());
-    result.kind = kind_;
-    return 0;
+    return keep(imaging::decodeDvStill(file, options, &dv_), result);
 }

@@ -42,6 +42,19 @@ int FormatThumbDecoder::draw(QPainter& painter, int boxWidth, int boxHeight, Dec
     return 0;
 }
 
+int FormatThumbDecoder::keep(imaging::PackedDib picture, DecodeResult& result, QSize size)
+{
+    picture_ = picture.isValid() ? std::move(picture) : imaging::PackedDib();
+    if (!picture_)
+        return 1;
+    const bool own = !size.isValid();
+    result.width = own ? picture_.width() : size.width();
+    result.height = own ? picture_.height() : size.height();
+    result.bitCount = own ? static_cast<std::int32_t>(picture_.bitCount()) : 0;
+    result.kind = kind_;
+    return 0;
+}
+
 bool FormatThumbDecoder::extensionIs(const QString& path, const char* extension)
 {
     const QString name = QFileInfo(path).fileName();

@@ -26,6 +26,10 @@ protected:
     virtual QSize reportedSize() const { return QSize(picture_.width(), picture_.height()); }
     virtual bool enlarges() const { return false; }
 
+    // Keeps a decoded picture and reports it: its own size and depth, or `size` with the depth left 0
+    // (known once rendered) when the library told the size. 0, or 1 when the picture is not a valid DIB.
+    int keep(imaging::PackedDib picture, DecodeResult& result, QSize size = QSize());
+
     imaging::PackedDib picture_;
     int kind_;
 };

@@ -17,14 +17,6 @@ int JpegThumbDecoder::decode(QFile&, const QString& path, DecodeResult& result)
 {
     int width = 0;
     int height = 0;
-    picture_ = jpeg_.decode(path, &width, &height);
-    if (!picture_ || !picture_.isValid()) {
-        picture_ = imaging::PackedDib();
-        return 1;
-    }
-    result.width = width;
-    result.height = height;
-    result.bitCount = 0;  // known once rendered
-    result.kind = kind_;
-    return 0;
+    imaging::PackedDib picture = jpeg_.decode(path, &width, &height);
+    return keep(std::move(picture), result, QSize(width, height));
 }

@@ -37,14 +37,5 @@ int MovieThumbDecoder::decode(QFile&, const QString& path, DecodeResult& result)
 {
     const QByteArray name = QFile::encodeName(path);
     void* frame = container_ == Container::Mov ? movClip_(nullptr, name.constData()) : aviClip_(nullptr, name.constData());
-    picture_ = imaging::PackedDib::adopt(frame);
-    if (!picture_.isValid()) {
-        picture_ = imaging::PackedDib();
-        return 1;
-    }
-    result.width = picture_.width();
-    result.height = picture_.height();
-    result.bitCount = static_cast<std::int32_t>(picture_.bitCount());
-    result.kind = kind_;
-    return 0;
+    return keep(imaging::PackedDib::adopt(frame), result);
 }
