@@ -5,6 +5,10 @@
 #include "app/CSplashWnd.h"
 #include "app/Commands.h"
 #include "browser/CThumbView.h"
+#include "media/CardDetector.h"
+#include "platform/MessageBox.h"
+#include "platform/Volumes.h"
+#include "resources/UiResources.h"
 #include "platform/InstanceLock.h"
 #include "platform/Paths.h"
 #include "platform/Trace.h"
@@ -12,6 +16,7 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 #include <QWindowStateChangeEvent>
 
 namespace {
@@ -66,6 +71,28 @@ void CMainFrame::create(bool showSplash)
     if (showSplash)
         CSplashWnd::show(this);
     applyViewSettings();
+    QTimer::singleShot(kCardSearchDelayMs, this, [this] { searchCard(); });
+}
+
+void CMainFrame::searchCard()
+{
+    // Texts of the search's outcome in the string table.
+    constexpr int kNoCardCaption = 20400;
+    constexpr int kNoCardText = 20402;
+
+    QString found;
+    {
+        media::CardDetector detector;
+        found = detector.search(cardRoot_, /*scanFloppies=*/0, /*checkFixedDisks=*/1);
+    }
+    if (found != media::CardDetector::NotFound) {
+        const std::optional<platform::Volume> volume = platform::Volumes::volumeOf(found);
+        cardRoot_ = volume ? volume->root : QString();
+        view_->openFolder(found);
+        return;
+    }
+    platform::messageBox(this, UiResources::string(kNoCardText), UiResources::string(kNoCardCaption), platform::MbOk);
+    cardRoot_.clear();
 }
 
 void CMainFrame::applyPlacement()
@@ -188,6 +215,7 @@ void CMainFrame::changeEvent(QEvent* event)
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
+    view_->stopLoading();
     saveConfig();
     event->accept();
 }

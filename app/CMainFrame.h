@@ -42,6 +42,14 @@ public:
     // Restores a minimised frame and brings it to the front (a second instance asked for it).
     void bringToFront();
 
+    // The card search: looks for a camera card among the volumes and has the view list its picture
+    // folder; without a card the user is told. Runs once, 2.5 seconds after creation, and on command.
+    void searchCard();
+    // The root of the card found by the last search; empty when none.
+    QString cardRoot() const { return cardRoot_; }
+    // The delay of the start-up card search.
+    static constexpr int kCardSearchDelayMs = 2500;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -61,4 +69,5 @@ private:
     QRect normalRect_;
     bool normalRectSaved_ = false;
     bool saved_ = false;
+    QString cardRoot_;
 };

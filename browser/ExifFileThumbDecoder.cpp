@@ -25,8 +25,14 @@ int ExifFileThumbDecoder::decode(QFile&, const QString& path, DecodeResult& resu
     void* picture = nullptr;
     if (useEmbedded_ && exif_.getThumbnail(path, params) == EXIFKIT_OK) {
         picture = params.thumbnail;
-    } else {
-        std::free(params.thumbnail);
+        // A portrait shot keeps a landscape thumbnail with black bands: its shape does not match the
+        // picture's, and fitted to the picture's box it would be cut. The primary picture serves then.
+        imaging::PackedDib thumbnail = imaging::PackedDib::adopt(picture);
+        const bool sameShape = thumbnail.isValid() &&
+                               (thumbnail.height() > thumbnail.width()) == (params.height > params.width);
+        picture = sameShape ? thumbnail.release() : nullptr;
+    }
+    if (!picture) {
         params = imaging::makeExifParams();
         if (exif_.getPrimaryImage(path, params) != EXIFKIT_OK) {
             std::free(params.image);

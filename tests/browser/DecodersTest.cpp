@@ -182,6 +182,14 @@ TEST_F(Decoders, EveryKindGetsItsDecoderSizeAndKind)
         }
     }
 
+    // A portrait shot whose embedded thumbnail is a banded landscape one is made from its primary
+    // picture: upright, filling the box's height.
+    const FileItem* portrait = items.at(QStringLiteral("IMGA0003.JPG"));
+    ASSERT_TRUE(portrait->thumbnail->dib);
+    EXPECT_GT(portrait->thumbnail->height, portrait->thumbnail->width);
+    EXPECT_EQ(portrait->thumbnail->dib.height(), 128);
+    EXPECT_LT(portrait->thumbnail->dib.width(), 128);
+
     // A top-down bitmap and a cut-off JPEG fail to decode: they wait for the next pass.
     for (const char* name : {"UPSIDE.bmp", "TRUNC.JPG"}) {
         const FileItem* item = items.at(QString::fromLatin1(name));

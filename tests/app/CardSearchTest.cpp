@@ -1,0 +1,96 @@
+#include "app/CMainFrame.h"
+#include "app/CMarlin3Doc.h"
+#include "app/ConfigStore.h"
+#include "browser/CThumbView.h"
+#include "platform/MessageBox.h"
+#include "resources/UiResources.h"
+
+#include "TempFolder.h"
+
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace {
+
+class CardSearch : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        UiResources::bind(UiResources::Bundle::Uibase, QStringLiteral(KESTREL_BIN_DIR));
+        UiResources::bind(UiResources::Bundle::Uires, QStringLiteral(KESTREL_BIN_DIR));
+    }
+    static void TearDownTestSuite()
+    {
+        UiResources::unbind(UiResources::Bundle::Uibase);
+        UiResources::unbind(UiResources::Bundle::Uires);
+    }
+    void SetUp() override
+    {
+        platform::setMessageSink([this](const platform::MessageRecord& record) {
+            messages.push_back(record);
+            return platform::defaultAnswer(record.style);
+        });
+    }
+    void TearDown() override
+    {
+        platform::setMessageSink({});
+        unsetenv("KESTREL_VOLUMES");
+    }
+    void presentVolumes(const QByteArray& table)
+    {
+        setenv("KESTREL_VOLUMES", QFile::encodeName(world.write(QStringLiteral("volumes.tsv"), table)).constData(), 1);
+    }
+
+    TempFolder world;
+    std::vector<platform::MessageRecord> messages;
+};
+
+}  // namespace
+
+TEST_F(CardSearch, FindsTheCardAndListsItsPictures)
+{
+    world.mkdir(QStringLiteral("card/MISC"));
+    world.mkdir(QStringLiteral("card/DCIM/100ABCDE"));
+    QFile::copy(QStringLiteral(KESTREL_SHARED_DIR "/testdata/realworld/jpeg_exif/Canon IXUS.jpg"),
+                world.file(QStringLiteral("card/DCIM/100ABCDE/IMGA0001.JPG")));
+    world.write(QStringLiteral("card/DCIM/100ABCDE/NOTES.TXT"), "notes");
+    presentVolumes("/\tfixed\tSystem\tsystem\n" + QFile::encodeName(world.file(QStringLiteral("card"))) +
+                   "\tremovable\tCARD\n");
+
+    ConfigStore store(world.file(QStringLiteral("k.conf")));
+    CMarlin3Doc document;
+    CMainFrame frame(store, document);
+    frame.create(false);
+    frame.searchCard();
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(frame.cardRoot(), world.file(QStringLiteral("card/")));
+    CThumbView* view = frame.view();
+    EXPECT_EQ(view->currentFolder(), world.file(QStringLiteral("card/DCIM/100ABCDE")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !view->isLoading(); }, 30000));
+
+    std::lock_guard guard(view->store());
+    // The first start shows pictures of the JPEG filter button: the note is listed but not shown.
+    ASSERT_EQ(view->store().displayOrder().size(), 1u);
+    EXPECT_EQ(view->store().size(), 2u);
+    const FileItem* picture = view->store().find(view->store().displayOrder().front());
+    EXPECT_EQ(picture->name, QStringLiteral("IMGA0001.JPG"));
+    EXPECT_EQ(picture->kind, KindExifJpeg);
+    EXPECT_TRUE(picture->thumbnail->dib);
+}
+
+TEST_F(CardSearch, WithoutACardTheUserIsTold)
+{
+    presentVolumes("/\tfixed\tSystem\tsystem\n");
+    ConfigStore store(world.file(QStringLiteral("k.conf")));
+    CMarlin3Doc document;
+    CMainFrame frame(store, document);
+    frame.searchCard();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, UiResources::string(20402));
+    EXPECT_EQ(messages[0].caption, UiResources::string(20400));
+    EXPECT_TRUE(frame.cardRoot().isEmpty());
+    EXPECT_TRUE(frame.view()->currentFolder().isEmpty());
+}
