@@ -165,7 +165,7 @@ protected:
         };
     }
 
-    std::unique_ptr<ThumbnailLoader> makeLoader(std::chrono::milliseconds stopWait = 1000ms)
+    std::unique_ptr<ThumbnailLoader> makeLoader(std::chrono::milliseconds stopWait = 10s)
     {
         ThumbnailLoader::Timing timing;
         timing.afterPicture = 0ms;
