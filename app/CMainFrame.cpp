@@ -48,6 +48,8 @@ CMainFrame::CMainFrame(ConfigStore& config, CMarlin3Doc& document, bool dvEditio
     setObjectName(QStringLiteral("CMainFrame"));
     setWindowTitle(QStringLiteral("Kestrel"));
     setCentralWidget(view_);
+    // Opening a folder under the selected or marked filter falls back to all files, button and all.
+    connect(view_, &CThumbView::allFilesFilterRequested, this, [this] { onCommand(cmd::FilterButton1); });
     resize(kCreationWidth, kCreationHeight);
 }
 
@@ -118,7 +120,7 @@ void CMainFrame::applyViewSettings()
     if (config_.viewSize >= 1 && config_.viewSize <= 5)
         view_->setThumbnailSize(kThumbnailPixels[config_.viewSize - 1]);
     if (config_.viewType >= 1 && config_.viewType <= 3)
-        view_->setDisplayMode(config_.viewType - 1);
+        view_->setLayout(config_.viewType - 1);
     if (config_.viewOrder >= 1 && config_.viewOrder <= 4)
         view_->setSortKey(config_.viewOrder - 1);
     if (config_.viewOrderMode != 0)
@@ -130,7 +132,7 @@ void CMainFrame::applyViewSettings()
 bool CMainFrame::onCommand(int id)
 {
     if (id >= cmd::DisplayMode0 && id < cmd::DisplayMode0 + 3) {
-        view_->setDisplayMode(id - cmd::DisplayMode0);
+        view_->setLayout(id - cmd::DisplayMode0);
         config_.viewType = id - cmd::DisplayMode0 + 1;
         return true;
     }

@@ -1,20 +1,58 @@
 #include "browser/CThumbView.h"
 
+#include "browser/COwnerDrawListCtrl.h"
+#include "browser/FileProperties.h"
+#include "browser/ListGeometry.h"
 #include "browser/StandardDecoders.h"
-#include "browser/ThumbnailLoader.h"
+#include "imaging/ImgProbeBinding.h"
+#include "platform/MessageBox.h"
 #include "platform/Names.h"
+#include "platform/Shell.h"
+#include "resources/UiResources.h"
 
-#include <QFileIconProvider>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QPaintEvent>
-#include <QPainter>
+#include <QVBoxLayout>
 
-#include <mutex>
+#include <algorithm>
 
 namespace {
-// Space around a thumbnail in its cell, and the height of the name line below it.
-constexpr int kCellMargin = 8;
-constexpr int kCaptionHeight = 18;
+
+constexpr int kFilterCodeCount = 8;
+constexpr int kSortKeyCount = 4;
+
+// Message texts of the conversion, by string number of the resource bundle.
+constexpr int kNotExifTiffText = 20500;
+constexpr int kTitleCaption = 21012;
+constexpr int kWriteFailedText = 20037;
+constexpr int kDiskFullText = 20031;
+const QString kBadFormatText = QStringLiteral("ファイルフォーマットが不正です。");
+
+// _ImageConvert statuses the command acts on.
+constexpr int kConvertOk = 0;
+constexpr int kConvertBadFormat = 3;
+// _GetImageFormat codes of TIFF files with Exif: the only TIFF files the converter reads.
+constexpr std::uint16_t kExifTiffCodes[] = {16, 17};
+
+bool isConvertible(const QString& name)
+{
+    static const char* const kExtensions[] = {".bmp", ".jpg", ".dvf", ".ttl", ".tif"};
+    return std::any_of(std::begin(kExtensions), std::end(kExtensions),
+                       [&](const char* extension) { return name.endsWith(QLatin1String(extension), Qt::CaseInsensitive); });
+}
+
+int positionOf(const ItemStore& store, std::int32_t number)
+{
+    int position = 0;
+    for (std::int32_t entry : store.displayOrder()) {
+        if (entry == number)
+            return position;
+        ++position;
+    }
+    return -1;
+}
+
 }  // namespace
 
 // The loader's way back to this view. The worker calls it from its own thread: everything is handed to
@@ -39,15 +77,14 @@ public:
         std::lock_guard guard(mutex_);
         return settings_;
     }
-    void layoutChanged() override { post([](CThumbView* view) { view->update(); }); }
-    void itemChanged() override { post([](CThumbView* view) { view->update(); }); }
+    void layoutChanged() override { post([](CThumbView* view) { view->list_->layoutItems(); }); }
+    void itemChanged() override { post([](CThumbView* view) { view->list_->update(); }); }
     void passCompleted(std::uint64_t passId) override
     {
         post([passId](CThumbView* view) { view->passCompleted(passId); });
     }
     ImageFormatProbe imageFormatProbe() override { return libraryImageFormatProbe(); }
 
-private:
     template <typename Call>
     void post(Call call)
     {
@@ -58,84 +95,99 @@ private:
         QMetaObject::invokeMethod(view_, [view = view_, call] { call(view); }, Qt::QueuedConnection);
     }
 
+private:
     std::mutex mutex_;
     CThumbView* view_;
     ViewSettings settings_;
 };
 
-CThumbView::CThumbView(QWidget* parent)
-    : QWidget(parent), store_(std::make_shared<ItemStore>()), sink_(std::make_shared<Sink>(this))
+CThumbView::CThumbView(QWidget* parent, DecoderFactory decoders, ThumbnailLoader::Timing timing)
+    : QWidget(parent),
+      decoders_(decoders ? std::move(decoders) : standardDecoderFactory()),
+      store_(std::make_shared<ItemStore>()),
+      sink_(std::make_shared<Sink>(this))
 {
     setObjectName(QStringLiteral("CThumbView"));
-    setFocusPolicy(Qt::StrongFocus);
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    sink_->setSettings({thumbnailSize_, sortKey_, sortDirection_, filter_});
-    // The decoders bind their libraries now, once for the view's life.
-    loader_ = std::make_unique<ThumbnailLoader>(store_, sink_, standardDecoderFactory());
+    list_ = new COwnerDrawListCtrl(this, *store_, sink_->listLock());
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(list_);
+    setFocusProxy(list_);
+    connect(list_, &COwnerDrawListCtrl::openRequested, this, &CThumbView::openRequested);
+    connect(list_, &COwnerDrawListCtrl::dragRequested, this, &CThumbView::dragRequested);
+    connect(list_, &COwnerDrawListCtrl::deleteRequested, this, &CThumbView::deleteRequested);
+    // A single decoded file joins the store from the GUI thread; lay out once the store is free again.
+    store_->setChangedCallback([sink = sink_.get()] { sink->layoutChanged(); });
+    updateSettings();
+    loader_ = std::make_unique<ThumbnailLoader>(store_, sink_, decoders_, timing);
 }
 
 CThumbView::~CThumbView()
 {
     sink_->detach();
+    loader_->setEnabled(false);
     loader_->stop();
 }
 
-void CThumbView::setThumbnailSize(int pixels)
+std::mutex& CThumbView::listLock()
 {
-    thumbnailSize_ = pixels;
-    sink_->setSettings({thumbnailSize_, sortKey_, sortDirection_, filter_});
-    update();
+    return sink_->listLock();
 }
 
-void CThumbView::setSortKey(int key)
+int CThumbView::layout() const
 {
-    sortKey_ = key;
-    resortAndFilter();
+    return list_->layout();
 }
 
-void CThumbView::toggleSortDirection()
+int CThumbView::thumbnailSize() const
 {
-    sortDirection_ = toggledDirection(sortDirection_);
-    resortAndFilter();
+    return list::kThumbnailSizes[static_cast<std::size_t>(list_->sizeIndex())];
 }
 
-void CThumbView::setFilter(int code)
+void CThumbView::updateSettings()
 {
-    if (code < FilterAll || code > FilterTtl)
-        return;
-    filter_ = code;
-    resortAndFilter();
+    sink_->setSettings({list_ ? thumbnailSize() : kThumbnailBox, sortKey_, sortDirection_, filter_});
 }
 
-void CThumbView::resortAndFilter()
+QString CThumbView::resolveDesktopName(const QString& path)
 {
-    sink_->setSettings({thumbnailSize_, sortKey_, sortDirection_, filter_});
-    if (folder_.isEmpty())
-        return;
-    sortItems(*store_, sortKey_, sortDirection_, folder_);
-    filterItems(*store_, filter_, folder_, sink_->imageFormatProbe());
-    update();
+    const QString desktop = platform::Shell::desktopFolder();
+    const QString name = QFileInfo(desktop).fileName();
+    if (!name.isEmpty() && platform::sameNameNoCase(path, name))
+        return desktop;
+    return path;
 }
 
 void CThumbView::openFolder(const QString& folder)
 {
-    QString path = folder;
+    loader_->stop();
+    QString path = resolveDesktopName(folder);
     while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
         path.chop(1);
-    loader_->setEnabled(false);
-    loader_->stop();
-    if (platform::sameNameNoCase(path, folder_))
-        store_->clearForRelisting();
+    const bool sameFolder = !folder_.isEmpty() && platform::sameNameNoCase(path, folder_);
+    {
+        std::lock_guard list(sink_->listLock());
+        if (sameFolder)
+            store_->clearForRelisting();
+        else
+            store_->clear(true);
+    }
+    list_->setFolder(path);
+    list_->resetPositions(!sameFolder);
+    // The selected and marked filters belong to the folder they were made in.
+    if (filter_ == FilterSelected || filter_ == FilterMarked)
+        emit allFilesFilterRequested();
     else
-        store_->clear(true);
+        list_->layoutItems();
     folder_ = path;
-    loader_->setEnabled(true);
+    updateSettings();
     LoadRequest request;
     request.folder = path;
     request.boxWidth = kThumbnailBox;
     request.boxHeight = kThumbnailBox;
+    request.keepListingData = 1;
+    loader_->setEnabled(true);
     loader_->start(request);
-    update();
 }
 
 void CThumbView::stopLoading()
@@ -152,51 +204,131 @@ bool CThumbView::isLoading() const
 void CThumbView::passCompleted(std::uint64_t passId)
 {
     if (passId == loader_->currentPass())
-        update();
+        list_->layoutItems();
 }
 
-void CThumbView::paintEvent(QPaintEvent* event)
+void CThumbView::setSortKey(int key)
 {
-    // Everything is painted into one off-screen picture and copied to the screen in one go.
-    QImage canvas(size(), QImage::Format_RGB32);
-    canvas.fill(QColor::fromRgb(kBackground));
-    QPainter painter(&canvas);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
-    const int cellWidth = thumbnailSize_ + 2 * kCellMargin;
-    const int cellHeight = thumbnailSize_ + 2 * kCellMargin + kCaptionHeight;
-    const int columns = std::max(1, width() / cellWidth);
-    QFileIconProvider icons;
+    if (key < 0 || key >= kSortKeyCount)
+        return;
+    sortKey_ = key;
+    updateSettings();
+    if (folder_.isEmpty())
+        return;
+    loader_->stop();
+    sortItems(*store_, sortKey_, sortDirection_, folder_);
+    openFolder(folder_);
+}
+
+void CThumbView::toggleSortDirection()
+{
+    sortDirection_ = toggledDirection(sortDirection_);
+    updateSettings();
+    if (folder_.isEmpty())
+        return;
+    loader_->stop();
+    sortItems(*store_, sortKey_, sortDirection_, folder_);
+    openFolder(folder_);
+}
+
+void CThumbView::setFilter(int code)
+{
+    if (code < 0 || code >= kFilterCodeCount)
+        return;
+    filter_ = code;
+    updateSettings();
+    if (!folder_.isEmpty())
+        filterItems(*store_, filter_, folder_, sink_->imageFormatProbe());
+    list_->layoutItems();
+}
+
+void CThumbView::setThumbnailSize(int pixels)
+{
+    const int index = list::sizeIndexOf(pixels);
+    if (index < 0)
+        return;
+    list_->setSizeIndex(index);
+    updateSettings();
+}
+
+void CThumbView::setLayout(int layout)
+{
+    list_->setLayout(layout);
+}
+
+void CThumbView::refresh()
+{
     {
-        std::lock_guard list(sink_->listLock());
         std::lock_guard guard(*store_);
-        int index = 0;
-        for (std::int32_t number : store_->displayOrder()) {
+        store_->setFlags(0, FileItem::kSearchMark);
+        if (filter_ == FilterMarked)
+            store_->displayOrder().clear();
+    }
+    list_->layoutItems();
+}
+
+void CThumbView::selectAll()
+{
+    list_->selectAll();
+}
+
+void CThumbView::showProperties()
+{
+    ::showProperties(this, *store_, &sink_->listLock(), folder_, list_->currentItem());
+}
+
+void CThumbView::convertSelected(int mode)
+{
+    const QString caption = UiResources::string(kTitleCaption);
+    const QString extension = mode == 0 ? QStringLiteral(".bmp") : QStringLiteral(".jpg");
+    std::vector<std::int32_t> numbers;
+    {
+        std::lock_guard guard(*store_);
+        numbers.assign(store_->displayOrder().begin(), store_->displayOrder().end());
+    }
+    for (std::int32_t number : numbers) {
+        QString name;
+        {
+            std::lock_guard guard(*store_);
             const FileItem* item = store_->find(number);
-            if (!item)
+            if (!item || !item->isSelected() || !isConvertible(item->name))
                 continue;
-            const QRect cell((index % columns) * cellWidth, (index / columns) * cellHeight, cellWidth, cellHeight);
-            ++index;
-            if (cell.top() > height())
+            name = item->name;
+        }
+        const QString source = folder_ + QLatin1Char('/') + name;
+        if (name.endsWith(QLatin1String(".tif"), Qt::CaseInsensitive)) {
+            std::uint16_t format = 0;
+            imaging::getImageFormat(source, &format);
+            if (std::find(std::begin(kExifTiffCodes), std::end(kExifTiffCodes), format) == std::end(kExifTiffCodes)) {
+                platform::messageBox(this, UiResources::string(kNotExifTiffText), caption, platform::MbIconExclamation);
                 break;
-            const QRect box(cell.left() + kCellMargin, cell.top() + kCellMargin, thumbnailSize_, thumbnailSize_);
-            const QImage thumbnail = item->thumbnail->dib ? item->thumbnail->dib.toImage() : QImage();
-            if (!thumbnail.isNull()) {
-                // Thumbnails are made for the 128-pixel box; smaller display sizes scale them down.
-                const QSize fitted = (thumbnail.size() * thumbnailSize_ / kThumbnailBox).boundedTo(box.size());
-                const QRect target(box.left() + (box.width() - fitted.width()) / 2,
-                                   box.top() + (box.height() - fitted.height()) / 2, fitted.width(), fitted.height());
-                painter.drawImage(target, thumbnail);
-            } else if (item->thumbnail->present) {
-                const QIcon icon = icons.icon(QFileInfo(folder_ + QLatin1Char('/') + item->name));
-                icon.paint(&painter, QRect(box.center() - QPoint(16, 16), QSize(32, 32)));
             }
-            painter.setPen(QColor::fromRgb(kCaption));
-            const QRect caption(cell.left(), box.bottom() + 4, cell.width(), kCaptionHeight);
-            painter.drawText(caption, Qt::AlignHCenter | Qt::AlignVCenter,
-                             painter.fontMetrics().elidedText(item->name, Qt::ElideMiddle, caption.width() - 4));
+        }
+        QString output = folder_ + QLatin1Char('/') + name.left(name.size() - 4) + extension;
+        // A picture already in the wanted format would be written over itself.
+        if (platform::sameNameNoCase(output, source))
+            continue;
+        const bool existedBefore = QFileInfo::exists(output);
+        const int status = imaging::convertImage(source, output, mode, dvFilter_);
+        if (status == kConvertOk) {
+            DecodeResult result;
+            if (ThumbnailLoader::decodeSingleFile(output, decoders_, result, kThumbnailBox, kThumbnailBox) == 0) {
+                std::lock_guard list(sink_->listLock());
+                std::lock_guard guard(*store_);
+                const int position = positionOf(*store_, number);
+                const int end = static_cast<int>(store_->displayOrder().size());
+                store_->addDecoded(result, position < 0 ? end : position + 1);
+            }
+        } else if (status == kConvertBadFormat) {
+            platform::messageBox(this, kBadFormatText, caption, platform::MbIconExclamation);
+        } else if (status == imaging::kImgShiftLibraryMissing) {
+            platform::messageBox(this, UiResources::string(mode == 1 ? kWriteFailedText : kDiskFullText), caption,
+                                 platform::MbIconExclamation);
+            // Only a file this command may have begun is removed; one that was there before stays.
+            if (!existedBefore)
+                QFile::remove(output);
+            break;
         }
     }
-    painter.end();
-    QPainter(this).drawImage(event->rect(), canvas, event->rect());
+    list_->layoutItems();
 }

@@ -1,65 +1,94 @@
 #pragma once
 // The thumbnail view: the frame's central window. It owns the item store, the thumbnail loader and the
-// view settings that the frame applies to it, and paints the displayed items as a grid of thumbnails
-// with their names on the view's dark ground.
+// view settings, hosts the list control that draws the items, opens folders and carries out the
+// commands the frame routes to it (size, layout, sort, filter, refresh, selection, properties, image
+// conversion). What it cannot do alone - the frame's all-files filter button, opening, deleting and
+// dragging files - it asks for through signals.
 
 #include "browser/ItemSorting.h"
 #include "browser/ItemStore.h"
+#include "browser/ThumbnailLoader.h"
+#include "imaging/ImgShiftBinding.h"
 
 #include <QWidget>
 
 #include <memory>
 
-class ThumbnailLoader;
+class COwnerDrawListCtrl;
 
 class CThumbView : public QWidget {
+    Q_OBJECT
 public:
-    // The view's dark ground and the colour of the names under the thumbnails.
-    static constexpr QRgb kBackground = 0xFF444444;  // RGB(68, 68, 68)
-    static constexpr QRgb kCaption = 0xFF4AA764;     // RGB(74, 167, 100)
-    // The loader's thumbnail box; the view scales the thumbnails to its display size.
+    // The loader's thumbnail box: thumbnails are made once at this size and scaled for smaller ones.
     static constexpr int kThumbnailBox = 128;
 
-    explicit CThumbView(QWidget* parent = nullptr);
+    // The program's decoders and loader timing unless told otherwise (tests count decodes and shorten
+    // the loader's pauses). The decoders bind now, once for the view's life.
+    explicit CThumbView(QWidget* parent = nullptr, DecoderFactory decoders = {}, ThumbnailLoader::Timing timing = {});
     ~CThumbView() override;
 
-    void setDisplayMode(int mode) { displayMode_ = mode; }
-    void setThumbnailSize(int pixels);
-    void setSortKey(int key);
-    void toggleSortDirection();
-    void setFilter(int code);
-
-    int displayMode() const { return displayMode_; }
-    int thumbnailSize() const { return thumbnailSize_; }
-    int sortKey() const { return sortKey_; }
-    bool sortAscending() const { return sortDirection_ == Ascending; }
-    int filter() const { return filter_; }
-
     // Lists `folder` and starts making its thumbnails: the store is emptied for another folder and kept
-    // (thumbnails of unchanged files) for the same one.
+    // (thumbnails and search marks of unchanged files) for the same one; the selection goes either way.
+    // The last component of the desktop folder's path stands for the desktop folder itself.
     void openFolder(const QString& folder);
     QString currentFolder() const { return folder_; }
     // Ends the loader's pass (closing, or before file operations touch the folder).
     void stopLoading();
     bool isLoading() const;
 
-    ItemStore& store() { return *store_; }
+    // Keys 0..3; sorts and lists the folder again (thumbnails are kept).
+    void setSortKey(int key);
+    void toggleSortDirection();
+    // Codes 0..7.
+    void setFilter(int code);
+    // 128, 96, 64, 48 or 32; other sizes are ignored.
+    void setThumbnailSize(int pixels);
+    // 0 grid, 1 thumbnails with information, 2 details; other values are ignored.
+    void setLayout(int layout);
+    // Drops the last search's marks; the search-results filter then shows nothing.
+    void refresh();
+    void selectAll();
+    // The properties sheet of the list's current item.
+    void showProperties();
+    // Writes a ".bmp" (mode 0) or ".jpg" (modes 1, 2) copy of every selected picture beside it and shows
+    // the copies right after their sources.
+    void convertSelected(int mode);
+    void setDvFilterSettings(const imaging::DvFilterSettings& settings) { dvFilter_ = settings; }
 
-protected:
-    void paintEvent(QPaintEvent* event) override;
+    int layout() const;
+    int thumbnailSize() const;
+    int sortKey() const { return sortKey_; }
+    bool sortAscending() const { return sortDirection_ == Ascending; }
+    int filter() const { return filter_; }
+
+    ItemStore& store() { return *store_; }
+    COwnerDrawListCtrl* list() const { return list_; }
+    ThumbnailLoader& loader() { return *loader_; }
+    // The lock the loader writes thumbnails under; the list paints under it.
+    std::mutex& listLock();
+
+signals:
+    // The frame's all-files filter command: it sets filter 0 and its filter button.
+    void allFilesFilterRequested();
+    void openRequested(int position);
+    void dragRequested(int position);
+    void deleteRequested();
 
 private:
     class Sink;
-    void resortAndFilter();
+    void updateSettings();
     void passCompleted(std::uint64_t passId);
+    // The desktop folder's full path when `path` names it by its last component, else `path`.
+    static QString resolveDesktopName(const QString& path);
 
+    DecoderFactory decoders_;
     std::shared_ptr<ItemStore> store_;
     std::shared_ptr<Sink> sink_;
     std::unique_ptr<ThumbnailLoader> loader_;
+    COwnerDrawListCtrl* list_ = nullptr;
     QString folder_;
-    int displayMode_ = 0;
-    int thumbnailSize_ = 128;
     int sortKey_ = SortByName;
     int sortDirection_ = Ascending;
     int filter_ = FilterAll;
+    imaging::DvFilterSettings dvFilter_;
 };

@@ -4,6 +4,9 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPolygonF>
+
+#include <algorithm>
 
 namespace resgen {
 namespace {
@@ -109,12 +112,144 @@ QImage programIcon(int size)
     return image;
 }
 
+// The thumbnail list's pieces. A cell frame is a raised panel a shade lighter than the ground, with a
+// sunken well where the picture sits; the picture is 13 pixels in from the left and 4 from the top.
+constexpr int kCellExtra = 26;
+constexpr int kPictureLeft = 13;
+constexpr int kPictureTop = 4;
+constexpr QRgb kPanel = qRgb(78, 78, 78);
+constexpr QRgb kPanelLight = qRgb(96, 96, 96);
+constexpr QRgb kPanelDark = qRgb(52, 52, 52);
+constexpr QRgb kWell = qRgb(60, 60, 60);
+
+QImage cellFrame(int size)
+{
+    const int cell = size + kCellExtra;
+    QImage image(cell, cell, QImage::Format_RGB32);
+    image.fill(kPanel);
+    QPainter p(&image);
+    p.setPen(QColor(kPanelLight));
+    p.drawLine(0, 0, cell - 1, 0);
+    p.drawLine(0, 0, 0, cell - 1);
+    p.setPen(QColor(kPanelDark));
+    p.drawLine(1, cell - 1, cell - 1, cell - 1);
+    p.drawLine(cell - 1, 1, cell - 1, cell - 1);
+    p.fillRect(QRect(kPictureLeft - 1, kPictureTop - 1, size + 2, size + 2), QColor(kWell));
+    return image;
+}
+
+// The list's top and left border: a dark rule fading into the ground, so the cells look set into it.
+QImage borderTile(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    QPainter p(&image);
+    const bool horizontal = width >= height;
+    const int depth = horizontal ? height : width;
+    for (int i = 0; i < depth; ++i) {
+        const int shade = 40 + (68 - 40) * i / std::max(1, depth - 1);
+        p.setPen(QColor(shade, shade, shade));
+        if (horizontal)
+            p.drawLine(0, i, width - 1, i);
+        else
+            p.drawLine(i, 0, i, height - 1);
+    }
+    return image;
+}
+
+// The drop shadow under a picture: darkest next to the picture, fading out over seven pixels.
+int shadowShade(int distance)
+{
+    return 30 + (68 - 30) * distance / 6;
+}
+
+QImage shadowStrip(bool bottom)
+{
+    const int length = 124;
+    const int depth = 7;
+    QImage image(bottom ? length : depth, bottom ? depth : length, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const int shade = shadowShade(bottom ? y : x);
+            image.setPixel(x, y, qRgb(shade, shade, shade));
+        }
+    }
+    return image;
+}
+
+QImage shadowCorner()
+{
+    QImage image(7, 7, QImage::Format_RGB32);
+    for (int y = 0; y < 7; ++y) {
+        for (int x = 0; x < 7; ++x) {
+            const int shade = shadowShade(std::max(x, y));
+            image.setPixel(x, y, qRgb(shade, shade, shade));
+        }
+    }
+    return image;
+}
+
+// The list's scroll bar, 19 pixels wide: a dark track, arrow buttons and a green-edged thumb.
+constexpr int kBarWidth = 19;
+
+QImage scrollTrack()
+{
+    QImage image(kBarWidth, 64, QImage::Format_RGB32);
+    image.fill(kPanelDark);
+    QPainter p(&image);
+    p.setPen(QColor(kPanel));
+    p.drawLine(0, 0, 0, image.height() - 1);
+    return image;
+}
+
+QImage scrollArrow(bool up)
+{
+    QImage image(kBarWidth, 16, QImage::Format_RGB32);
+    image.fill(kPanel);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(kCaption));
+    const qreal mid = kBarWidth / 2.0;
+    QPolygonF arrow;
+    if (up)
+        arrow << QPointF(mid, 4) << QPointF(mid + 5, 11) << QPointF(mid - 5, 11);
+    else
+        arrow << QPointF(mid, 12) << QPointF(mid + 5, 5) << QPointF(mid - 5, 5);
+    p.drawPolygon(arrow);
+    return image;
+}
+
+QImage scrollThumb()
+{
+    QImage image(kBarWidth, 24, QImage::Format_RGB32);
+    image.fill(kPanelLight);
+    QPainter p(&image);
+    p.setPen(QColor(kCaption));
+    p.drawRect(0, 0, kBarWidth - 1, image.height() - 1);
+    return image;
+}
+
 }  // namespace
 
 const std::map<int, Painter>& uiresBitmaps()
 {
     static const std::map<int, Painter> table{
+        {431, scrollTrack},
+        {432, [] { return scrollArrow(true); }},
+        {433, [] { return scrollArrow(false); }},
+        {434, scrollThumb},
         {447, splash},
+        {500, [] { return cellFrame(128); }},
+        {501, [] { return cellFrame(96); }},
+        {502, [] { return cellFrame(64); }},
+        {503, [] { return cellFrame(48); }},
+        {504, [] { return cellFrame(32); }},
+        {505, [] { return borderTile(4, 4); }},
+        {506, [] { return borderTile(124, 4); }},
+        {507, [] { return borderTile(4, 124); }},
+        {508, [] { return shadowStrip(true); }},
+        {509, shadowCorner},
+        {510, [] { return shadowStrip(false); }},
     };
     return table;
 }
