@@ -67,21 +67,28 @@ void EditedList::setPrinting(size_t index, bool print)
 {
     EditedPicture& picture = pictures.at(index);
     if (print) {
-        if (picture.quantity == 0) {
+        if (picture.quantity <= 0) {
+            addToTotal(1 - std::max(0, picture.quantity));
             picture.quantity = 1;
-            totalCopies += 1;
         }
     } else {
-        totalCopies -= picture.quantity;
+        addToTotal(-static_cast<qint64>(picture.quantity));
         picture.quantity = 0;
     }
+}
+
+void EditedList::addToTotal(qint64 difference)
+{
+    // The total read from the card may not cover the quantities (a hand-edited file, a negative
+    // quantity); it shows copies, so it never goes below none.
+    totalCopies = std::max<qint64>(0, totalCopies + difference);
 }
 
 void EditedList::setQuantity(size_t index, std::int32_t quantity)
 {
     EditedPicture& picture = pictures.at(index);
     quantity = std::clamp(quantity, 0, MaxQuantity);
-    totalCopies += quantity - picture.quantity;
+    addToTotal(static_cast<qint64>(quantity) - picture.quantity);
     picture.quantity = quantity;
 }
 
@@ -395,11 +402,13 @@ EditedList PrintOrder::editedList(const QStringList& files)
     EditedList list;
     if (!loaded_)
         load();
-    list.totalCopies = totalCopies_;
+    list.totalCopies = std::max<qint64>(0, totalCopies_);
 
     QStringList sorted = files;
-    std::sort(sorted.begin(), sorted.end(),
-              [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    // A picture named twice would count its copies twice when it is taken out of the order.
+    sorted.erase(std::unique(sorted.begin(), sorted.end(), sameUpperCase), sorted.end());
 
     ImageFormatProbe probe;
     for (const QString& path : sorted) {
@@ -413,7 +422,8 @@ EditedList PrintOrder::editedList(const QStringList& files)
         picture.path = path;
         for (const PrintJob& job : jobs_) {
             if (job.isStandard() && sameUpperCase(job.imagePath, path)) {
-                picture.quantity = job.quantity;
+                // A negative quantity in the file prints nothing; the dialog shows it as not printed.
+                picture.quantity = std::max(0, job.quantity);
                 picture.printType = job.printType;
                 break;
             }

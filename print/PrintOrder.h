@@ -51,6 +51,10 @@ public:
     // A typed or stepped quantity (held within 0..999); the total moves by the difference.
     void setQuantity(size_t index, std::int32_t quantity);
     void setQuantityOfAll(std::int32_t quantity);
+
+private:
+    // Moves the total, never below 0.
+    void addToTotal(qint64 difference);
 };
 
 class PrintOrder {
@@ -96,7 +100,8 @@ public:
     qint64 totalCopies() const { return totalCopies_; }
 
     // The dialog's list for the selected files: refused files are reported one by one ("[ name ]reason"),
-    // accepted ones start from the quantity of their standard job. Loads the order first if needed.
+    // accepted ones start from the quantity of their standard job (none below 0); a file named twice is
+    // listed once. Loads the order first if needed.
     EditedList editedList(const QStringList& files);
 
     // 0 when `path` may be ordered, else the number of the string that says why not.

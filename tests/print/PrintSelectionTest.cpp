@@ -118,6 +118,35 @@ TEST(EditedListTotals, EveryEditMovesTheTotal)
     EXPECT_EQ(list.pictures[1].quantity, 2);
 }
 
+TEST(EditedListTotals, TotalNeverGoesBelowNone)
+{
+    // A total read from a hand-edited file may not cover the quantities listed.
+    EditedList list;
+    list.totalCopies = 2;
+    list.pictures = {{QStringLiteral("/c/A.JPG"), 5}, {QStringLiteral("/c/B.JPG"), 0}};
+    list.setPrinting(0, false);
+    EXPECT_EQ(list.totalCopies, 0);
+    list.setPrinting(1, true);
+    EXPECT_EQ(list.totalCopies, 1);
+    list.setQuantity(1, 0);
+    list.setQuantity(1, -3); // held at none
+    EXPECT_EQ(list.pictures[1].quantity, 0);
+    EXPECT_EQ(list.totalCopies, 0);
+}
+
+TEST_F(PrintSelectionTest, APictureSelectedTwiceIsListedOnce)
+{
+    card.makeFile("MISC/AUTPRINT.MRK", "h\r\nh\r\nh\r\n[JOB]\r\nPRT PID = 001\r\nPRT TYP = STD\r\nPRT QTY = 003\r\n"
+                                       "<IMG SRC = \"../DCIM/100ABCDE/A.JPG\">\r\n");
+    EditedList list = order.editedList(
+        {card.path("DCIM/100ABCDE/A.JPG"), card.path("DCIM/100ABCDE/B.JPG"), card.path("DCIM/100ABCDE/a.jpg")});
+    ASSERT_EQ(list.pictures.size(), 2u);
+    EXPECT_EQ(list.pictures[0].path, card.path("DCIM/100ABCDE/A.JPG"));
+    EXPECT_EQ(list.pictures[1].path, card.path("DCIM/100ABCDE/B.JPG"));
+    list.setPrinting(0, false);
+    EXPECT_EQ(list.totalCopies, 0);
+}
+
 TEST(ImageFormatText, CodesToDpofFormats)
 {
     EXPECT_EQ(ImageFormatProbe::formatText(6), QByteArray("JFIF"));
