@@ -355,6 +355,19 @@ FileStatus FileOperationRunner::resolveCollision(const QString& source, QString&
     return FileStatus::Done;
 }
 
+FileStatus FileOperationRunner::prepareTarget(const QString& source, QString& target, bool& replace)
+{
+    const FileStatus settled = resolveCollision(source, target, replace);
+    if (settled != FileStatus::Done) {
+        if (settled == FileStatus::Skipped)
+            advance(sizeOf(source));
+        return settled;
+    }
+    if (!QDir().mkpath(parentOf(target)))
+        return FileStatus::PermissionDenied;
+    return FileStatus::Done;
+}
+
 FileStatus FileOperationRunner::copyEntry(const QString& source, QString& target)
 {
     const QFileInfo from(source);
@@ -367,14 +380,8 @@ FileStatus FileOperationRunner::copyEntry(const QString& source, QString& target
         QFileInfo(target).canonicalFilePath() == from.canonicalFilePath())
         target = DuplicateNames::copyName(parentOf(target), QFileInfo(target).fileName());
     bool replace = false;
-    const FileStatus settled = resolveCollision(source, target, replace);
-    if (settled != FileStatus::Done) {
-        if (settled == FileStatus::Skipped)
-            advance(sizeOf(source));
+    if (const FileStatus settled = prepareTarget(source, target, replace); settled != FileStatus::Done)
         return settled;
-    }
-    if (!QDir().mkpath(parentOf(target)))
-        return FileStatus::PermissionDenied;
     return from.isDir() ? copyFolder(source, target) : copyFile(source, target, replace);
 }
 
@@ -482,14 +489,8 @@ FileStatus FileOperationRunner::moveEntry(const QString& source, QString& target
     if (from.isDir() && isInside(target, source))
         return FileStatus::InvalidRequest;
     bool replace = false;
-    const FileStatus settled = resolveCollision(source, target, replace);
-    if (settled != FileStatus::Done) {
-        if (settled == FileStatus::Skipped)
-            advance(sizeOf(source));
+    if (const FileStatus settled = prepareTarget(source, target, replace); settled != FileStatus::Done)
         return settled;
-    }
-    if (!QDir().mkpath(parentOf(target)))
-        return FileStatus::PermissionDenied;
 
     if (from.isDir() && QFileInfo(target).isDir()) {
         // Merging into an existing folder: move the entries one by one, then drop the emptied source.

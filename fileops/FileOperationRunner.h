@@ -52,6 +52,9 @@ private:
     FileStatus renameEntry(const QString& source, QString& target);
     // Settles an existing target: renames it away, asks, or lets it be replaced. Done means "go on".
     FileStatus resolveCollision(const QString& source, QString& target, bool& replace);
+    // Settles the collision and makes the target's folder; a skipped entry counts as done for the
+    // progress. Done means "go on".
+    FileStatus prepareTarget(const QString& source, QString& target, bool& replace);
     bool cancelled();
     void advance(qint64 bytes);
 
