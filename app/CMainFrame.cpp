@@ -1,33 +1,60 @@
 #include "app/CMainFrame.h"
 
-#include "app/CAboutDlg.h"
+#include "app/CButtonBar.h"
 #include "app/CMarlin3Doc.h"
 #include "app/CSplashWnd.h"
+#include "app/CStatusBar.h"
+#include "app/CTitleBar.h"
 #include "app/Commands.h"
+#include "app/ViewSettings.h"
+#include "app/WindowPlacementFix.h"
 #include "browser/CThumbView.h"
-#include "media/CardDetector.h"
-#include "platform/MessageBox.h"
-#include "platform/Volumes.h"
-#include "resources/UiResources.h"
+#include "design/CDesignButton.h"
+#include "design/CDesignDropDown.h"
+#include "design/CDesignMenu.h"
+#include "media/CFolderBar.h"
+#include "media/CFolderTree.h"
 #include "platform/InstanceLock.h"
 #include "platform/Paths.h"
 #include "platform/Trace.h"
+#include "print/CPrintService.h"
+#include "print/PrintOrder.h"
+#include "resources/BarBitmaps.h"
+#include "resources/UiResources.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QDockWidget>
+#include <QLayout>
+#include <QMenu>
 #include <QGuiApplication>
+#include <QMimeData>
 #include <QScreen>
-#include <QTimer>
+#include <QToolBar>
 #include <QWindowStateChangeEvent>
 
 namespace {
 
 // The marker a running slide show carries; the frame closes it when it goes away.
 const QString kSlideShowMarker = QStringLiteral("SLIDECAST");
+// How long the frame waits for a running slide show to answer.
+constexpr int kSlideShowAnswerMs = 200;
 
-// Filter codes of the eight filter buttons ("ViewForm" 1..8): deliberately not in order.
-constexpr int kFilterCodeOfButton[8] = {0, 4, 3, 5, 6, 1, 2, 7};
-// Thumbnail edge lengths of "ViewSize" 1..5.
+constexpr int kLauncherButton1 = 1153;
+constexpr int kLauncherButton2 = 1154;
+constexpr int kSizeBoxId = 1145;
+constexpr int kFirstFilterButton = 1132;
+// Thumbnail edge lengths of "ViewSize" 1..5, the size box's entries.
 constexpr int kThumbnailPixels[5] = {128, 96, 64, 48, 32};
+
+// The left bars draw their own caption: the dock's title is an empty strip.
+QWidget* noTitle(QWidget* dock)
+{
+    auto* strip = new QWidget(dock);
+    strip->setFixedSize(0, 0);
+    return strip;
+}
 
 QRect workArea(const QWidget* widget)
 {
@@ -48,8 +75,19 @@ CMainFrame::CMainFrame(ConfigStore& config, CMarlin3Doc& document, bool dvEditio
     setObjectName(QStringLiteral("CMainFrame"));
     setWindowTitle(QStringLiteral("Kestrel"));
     setCentralWidget(view_);
+    setDockNestingEnabled(false);
+    printOrder_ = std::make_unique<print::PrintOrder>();
+    createBars();
+
     // Opening a folder under the selected or marked filter falls back to all files, button and all.
     connect(view_, &CThumbView::allFilesFilterRequested, this, [this] { onCommand(cmd::FilterButton1); });
+    connect(view_, &CThumbView::figuresChanged, this, &CMainFrame::updateStatusBar);
+    connect(view_, &CThumbView::deleteRequested, this, [this] { onCommand(cmd::Delete); });
+    connect(view_, &CThumbView::openRequested, this, &CMainFrame::openItem);
+    connect(view_, &CThumbView::dragRequested, this, [this] { notYetAvailable(cmd::EditCopy); });
+    connect(view_, &CThumbView::renameRequested, this, &CMainFrame::renameFile);
+    connect(view_, &CThumbView::contextMenuRequested, this,
+            [this](const QPoint& at) { popupAt(kViewMenu, 0, at); });
     resize(kCreationWidth, kCreationHeight);
 }
 
@@ -63,54 +101,190 @@ void CMainFrame::setInstanceMarker(platform::WindowMarker* marker)
     instanceMarker_ = marker;
 }
 
+QToolBar* CMainFrame::addBar(int bar, QWidget* content, Qt::ToolBarArea area)
+{
+    auto* toolBar = new QToolBar(this);
+    toolBar->setObjectName(QStringLiteral("bar%1").arg(bar));
+    toolBar->setMovable(false);
+    toolBar->setFloatable(false);
+    toolBar->setAllowedAreas(area);
+    toolBar->setContentsMargins(0, 0, 0, 0);
+    toolBar->layout()->setContentsMargins(0, 0, 0, 0);
+    toolBar->layout()->setSpacing(0);
+    toolBar->setStyleSheet(QStringLiteral("QToolBar { border: 0px; padding: 0px; spacing: 0px; background: white; }"));
+    toolBar->toggleViewAction()->setEnabled(false);
+    toolBar->addWidget(content);
+    addToolBar(area, toolBar);
+    toolBars_[bar] = toolBar;
+    return toolBar;
+}
+
+CButtonBar* CMainFrame::makeButtonBar(int bar, std::initializer_list<int> buttons)
+{
+    auto* content = new CButtonBar(bar);
+    for (int id : buttons)
+        content->addButton(id);
+    connect(content, &CButtonBar::buttonClicked, this, [this, bar](int childId) { onButton(bar, childId); });
+    buttonBars_[bar] = content;
+    return content;
+}
+
+void CMainFrame::createBars()
+{
+    // The design's order: 132, 133, 134, 135, 136, 139, 140, 137, 138, 130, 131. The title bar, the menu
+    // bar and the tool bars' row each take a row of their own at the top.
+    titleBar_ = new CTitleBar;
+    titleBar_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    connect(titleBar_, &CTitleBar::minimiseClicked, this, [this] { showMinimized(); });
+    connect(titleBar_, &CTitleBar::fillClicked, this, &CMainFrame::fillWorkArea);
+    connect(titleBar_, &CTitleBar::restoreClicked, this, &CMainFrame::restoreFromWorkArea);
+    connect(titleBar_, &CTitleBar::closeClicked, this, &QWidget::close);
+    connect(titleBar_, &CTitleBar::toggleRequested, this,
+            [this] { maximised_ ? restoreFromWorkArea() : fillWorkArea(); });
+    addBar(TitleBar, titleBar_, Qt::TopToolBarArea);
+    addToolBarBreak(Qt::TopToolBarArea);
+    addBar(MenuBar, makeButtonBar(MenuBar, {1123, 1124, 1125, 1126, 1127}), Qt::TopToolBarArea);
+    addToolBarBreak(Qt::TopToolBarArea);
+    addBar(FileBar, makeButtonBar(FileBar, {1140, 1141, 1142}), Qt::TopToolBarArea);
+    addBar(HelpBar, makeButtonBar(HelpBar, {1143, 1144}), Qt::TopToolBarArea);
+
+    CButtonBar* viewBar = makeButtonBar(ViewBar, {});
+    sizeBox_ = new CDesignDropDown(viewBar, kSizeBoxId);
+    sizeBox_->setObjectName(QString::number(kSizeBoxId));
+    if (sizeBox_->create(QString(), CDesignDropDown::kStyleVisible, QRect(0, 0, 100, 22))) {
+        using namespace barbitmaps;
+        sizeBox_->setBitmaps(kSizeBoxText, kSizeBoxButtonPart, kSizeBoxButton, kSizeBoxButton + 1, kSizeBoxButton + 2);
+        for (int pixels : kThumbnailPixels)
+            sizeBox_->addString(QStringLiteral("%1 × %1").arg(pixels));
+        viewBar->addControl(sizeBox_);
+        connect(sizeBox_, &CDesignDropDown::command, this, [this](int, int) {
+            const int index = sizeBox_->currentSelection();
+            onCommand(index >= 0 && index <= 3 ? cmd::ThumbSize128 + index : cmd::ThumbSize128 + 4);
+            setFocus();
+            activateWindow();
+        });
+    } else {
+        sizeBox_ = nullptr;
+    }
+    for (int id : {1146, 1147, 1148})
+        viewBar->addButton(id);
+    addBar(ViewBar, viewBar, Qt::TopToolBarArea);
+    addBar(ToolsBar, makeButtonBar(ToolsBar, {1149, 1150, 1151, 1152}), Qt::TopToolBarArea);
+    CButtonBar* launcher = makeButtonBar(LauncherBar, {kLauncherButton1, kLauncherButton2});
+    launcher->setFixedWidth(kLauncherWidth);
+    QToolBar* launcherBar = addBar(LauncherBar, launcher, Qt::TopToolBarArea);
+    // The launcher keeps the right end of the row: a stretch before it takes the row's spare width.
+    auto* spacer = new QWidget;
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    spacer->setAttribute(Qt::WA_TransparentForMouseEvents);
+    launcherBar->insertWidget(launcherBar->actions().first(), spacer);
+
+    // The bottom area stacks its rows from the window's edge inwards: the status bar takes the edge.
+    CButtonBar* filterBar = makeButtonBar(FilterBar, {1132, 1133, 1134, 1135, 1136, 1137, 1138, 1139});
+    statusBar_ = new CStatusBar;
+    statusBar_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    addBar(StatusBar, statusBar_, Qt::BottomToolBarArea);
+    addToolBarBreak(Qt::BottomToolBarArea);
+    addBar(FilterBar, filterBar, Qt::BottomToolBarArea);
+
+    // The DV bar belongs to the DV edition; its place is kept, empty and hidden, in this one.
+    dvDock_ = new QDockWidget(this);
+    dvDock_->setObjectName(QStringLiteral("bar%1").arg(DvBar));
+    dvDock_->setTitleBarWidget(noTitle(dvDock_));
+    dvDock_->setFeatures(QDockWidget::NoDockWidgetFeatures);
+    dvDock_->setAllowedAreas(Qt::LeftDockWidgetArea);
+    addDockWidget(Qt::LeftDockWidgetArea, dvDock_);
+
+    folderDock_ = new QDockWidget(this);
+    folderDock_->setObjectName(QStringLiteral("bar%1").arg(FolderBar));
+    folderDock_->setTitleBarWidget(noTitle(folderDock_));
+    folderDock_->setFeatures(QDockWidget::NoDockWidgetFeatures);
+    folderDock_->setAllowedAreas(Qt::LeftDockWidgetArea);
+    folderBar_ = new media::CFolderBar(folderDock_);
+    folderBar_->tree()->setFolderDragEnabled(!dvEdition_);
+    folderDock_->setWidget(folderBar_);
+    addDockWidget(Qt::LeftDockWidgetArea, folderDock_);
+    dvDock_->setVisible(dvEdition_);
+    folderDock_->setVisible(!dvEdition_);
+
+    media::CFolderTree* tree = folderBar_->tree();
+    connect(tree, &media::CFolderTree::folderSelected, view_, [this](const QString& path) { view_->openFolder(path); });
+    connect(tree, &media::CFolderTree::contextMenuRequested, this,
+            [this](const QPoint& at) { popupAt(kTreeMenu, 0, at); });
+    connect(tree, &media::CFolderTree::folderDeleted, this, [this] { lastOperation_.clear(); });
+    connect(folderBar_, &media::CFolderBar::listFolderRequested, view_, &CThumbView::openFolder);
+    connect(folderBar_, &media::CFolderBar::cardFound, this, [this](const QString& root) {
+        printOrder_->setCardPath(root);
+        printOrder_->load();
+    });
+    connect(folderBar_, &media::CFolderBar::closeRequested, this, [this] { onCommand(cmd::BarFolder); });
+    connect(folderBar_, &media::CFolderBar::widthChanged, this,
+            [this](int width) { resizeDocks({folderDock_}, {width}, Qt::Horizontal); });
+}
+
+CButtonBar* CMainFrame::buttonBar(int bar) const
+{
+    const auto found = buttonBars_.find(bar);
+    return found == buttonBars_.end() ? nullptr : found->second;
+}
+
+QToolBar* CMainFrame::toolBar(int bar) const
+{
+    const auto found = toolBars_.find(bar);
+    return found == toolBars_.end() ? nullptr : found->second;
+}
+
+QString CMainFrame::cardRoot() const
+{
+    return folderBar_->cardRoot();
+}
+
 void CMainFrame::create(bool showSplash)
 {
     const QByteArray barState = store_.loadBarState();
     if (!barState.isEmpty())
         restoreState(barState);
+    // The frame decides which of the two left bars this edition shows, whatever the stored state says.
+    dvDock_->setVisible(dvEdition_ && dvDock_->isVisible());
+    const BarSize folderSize = store_.loadFolderBarSize();
+    folderBar_->setBarSize(QSize(folderSize.cx, folderSize.cy));
+    resizeDocks({folderDock_}, {folderSize.cx}, Qt::Horizontal);
     applyPlacement();
     substituteConfigDefaults(config_, platform::programFolder(), platform::documentsFolder());
+    program1_ = config_.launchApp1;
+    program2_ = config_.launchApp2;
+    updateFilterBar();
+    updateStatusBar();
     if (showSplash)
         CSplashWnd::show(this);
     applyViewSettings();
-    QTimer::singleShot(kCardSearchDelayMs, this, [this] { searchCard(); });
+    QApplication::clipboard()->clear();
+    folderBar_->startCardSearchTimer(kCardSearchDelayMs);
 }
 
 void CMainFrame::searchCard()
 {
-    // Texts of the search's outcome in the string table.
-    constexpr int kNoCardCaption = 20400;
-    constexpr int kNoCardText = 20402;
-
-    QString found;
-    {
-        media::CardDetector detector;
-        found = detector.search(cardRoot_, /*scanFloppies=*/0, /*checkFixedDisks=*/1);
-    }
-    if (found != media::CardDetector::NotFound) {
-        const std::optional<platform::Volume> volume = platform::Volumes::volumeOf(found);
-        cardRoot_ = volume ? volume->root : QString();
-        view_->openFolder(found);
-        return;
-    }
-    platform::messageBox(this, UiResources::string(kNoCardText), UiResources::string(kNoCardCaption), platform::MbOk);
-    cardRoot_.clear();
+    folderBar_->searchCard();
 }
 
 void CMainFrame::applyPlacement()
 {
     const WindowPlacement placement = store_.loadWindowPlacement();
     if (placement.showMax == 1) {
+        const std::optional<QRect> stored = storedRect(placement);
+        normalRect_ = stored ? reachableRect(*stored, screenAreas(), QSize(kCreationWidth, kCreationHeight),
+                                             CTitleBar::kHeight)
+                             : centredRect(QSize(kCreationWidth, kCreationHeight), workArea(this));
+        setGeometry(normalRect_);
         fillWorkArea();
         return;
     }
-    if (!placement.hasRect()) {
-        const QRect area = workArea(this);
-        setGeometry(QRect(QPoint(0, 0), QSize(kCreationWidth, kCreationHeight)).translated(
-            area.center() - QPoint(kCreationWidth / 2, kCreationHeight / 2)));
+    const std::optional<QRect> stored = storedRect(placement);
+    if (!stored) {
+        setGeometry(centredRect(QSize(kCreationWidth, kCreationHeight), workArea(this)));
         return;
     }
-    normalRect_ = placement.rect();
+    normalRect_ = reachableRect(*stored, screenAreas(), QSize(kCreationWidth, kCreationHeight), CTitleBar::kHeight);
     setGeometry(normalRect_);
 }
 
@@ -118,57 +292,15 @@ void CMainFrame::applyViewSettings()
 {
     // The same operations as the commands, so out-of-range values simply do nothing.
     if (config_.viewSize >= 1 && config_.viewSize <= 5)
-        view_->setThumbnailSize(kThumbnailPixels[config_.viewSize - 1]);
+        onCommand(cmd::ThumbSize128 + config_.viewSize - 1);
     if (config_.viewType >= 1 && config_.viewType <= 3)
-        view_->setLayout(config_.viewType - 1);
+        onCommand(cmd::DisplayMode0 + config_.viewType - 1);
     if (config_.viewOrder >= 1 && config_.viewOrder <= 4)
-        view_->setSortKey(config_.viewOrder - 1);
+        onCommand(cmd::SortKey0 + config_.viewOrder - 1);
     if (config_.viewOrderMode != 0)
         view_->toggleSortDirection();
     if (config_.viewForm >= 1 && config_.viewForm <= 8)
-        view_->setFilter(kFilterCodeOfButton[config_.viewForm - 1]);
-}
-
-bool CMainFrame::onCommand(int id)
-{
-    if (id >= cmd::DisplayMode0 && id < cmd::DisplayMode0 + 3) {
-        view_->setLayout(id - cmd::DisplayMode0);
-        config_.viewType = id - cmd::DisplayMode0 + 1;
-        return true;
-    }
-    if (id >= cmd::ThumbSize128 && id < cmd::ThumbSize128 + 5) {
-        view_->setThumbnailSize(kThumbnailPixels[id - cmd::ThumbSize128]);
-        config_.viewSize = id - cmd::ThumbSize128 + 1;
-        return true;
-    }
-    if (id >= cmd::SortKey0 && id < cmd::SortKey0 + 4) {
-        view_->setSortKey(id - cmd::SortKey0);
-        config_.viewOrder = id - cmd::SortKey0 + 1;
-        return true;
-    }
-    if (id == cmd::ToggleSortDirection) {
-        view_->toggleSortDirection();
-        config_.viewOrderMode = config_.viewOrderMode == 0 ? 1 : 0;
-        return true;
-    }
-    const int button = id >= cmd::FilterMenu1 && id < cmd::FilterMenu1 + 8 ? id - cmd::FilterMenu1
-                       : id >= cmd::FilterButton1 && id < cmd::FilterButton1 + 8 ? id - cmd::FilterButton1
-                                                                                   : -1;
-    if (button >= 0) {
-        view_->setFilter(kFilterCodeOfButton[button]);
-        config_.viewForm = button + 1;
-        view_->setFocus();
-        return true;
-    }
-    if (id == cmd::About) {
-        CAboutDlg(this).exec();
-        return true;
-    }
-    if (id == cmd::Exit) {
-        close();
-        return true;
-    }
-    return false;
+        onCommand(cmd::FilterMenu1 + config_.viewForm - 1);
 }
 
 void CMainFrame::fillWorkArea()
@@ -177,6 +309,7 @@ void CMainFrame::fillWorkArea()
         normalRect_ = geometry();
     setGeometry(workArea(this));
     maximised_ = true;
+    titleBar_->setFilling(true);
 }
 
 void CMainFrame::restoreFromWorkArea()
@@ -185,6 +318,7 @@ void CMainFrame::restoreFromWorkArea()
         setGeometry(normalRect_);
     maximised_ = false;
     normalRectSaved_ = false;
+    titleBar_->setFilling(false);
 }
 
 void CMainFrame::bringToFront()
@@ -211,8 +345,27 @@ void CMainFrame::changeEvent(QEvent* event)
         } else if (!(windowState() & Qt::WindowMinimized) && (change->oldState() & Qt::WindowMinimized)) {
             normalRectSaved_ = false;
         }
+    } else if (event->type() == QEvent::ActivationChange) {
+        if (isActiveWindow()) {
+            // Focus goes back where it was: the tree when it had it, else the view.
+            if (treeHadFocus_ && folderBar_->isVisible())
+                folderBar_->tree()->setFocus(Qt::ActiveWindowFocusReason);
+            else
+                view_->setFocus(Qt::ActiveWindowFocusReason);
+        } else {
+            treeHadFocus_ = folderBar_->treeHasFocus();
+        }
     }
     QMainWindow::changeEvent(event);
+}
+
+bool CMainFrame::event(QEvent* event)
+{
+    // The frame's own minimum: the title bar's first two buttons and a little room, its height and a
+    // little more.
+    if (event->type() == QEvent::Polish)
+        setMinimumSize(titleBar_->firstTwoButtonsWidth() + 10, CTitleBar::kHeight + 4);
+    return QMainWindow::event(event);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)
@@ -228,16 +381,48 @@ void CMainFrame::saveConfig()
         return;
     saved_ = true;
     store_.saveBarState(saveState());
-    platform::WindowMarker::send(kSlideShowMarker, QStringLiteral("close"), 200);
+    const QSize folderSize = folderBar_->barSize();
+    store_.saveFolderBarSize(BarSize{folderSize.width(), folderSize.height()});
+    platform::WindowMarker::send(kSlideShowMarker, QStringLiteral("close"), kSlideShowAnswerMs);
     WindowPlacement placement;
     placement.showMax = maximised_ ? 1 : 0;
-    const QRect rect = normalRectSaved_ ? normalRect_ : geometry();
+    const QRect rect = maximised_ || normalRectSaved_ ? (maximised_ ? geometry() : normalRect_) : geometry();
     placement.left = rect.left();
     placement.top = rect.top();
     placement.right = rect.left() + rect.width();
     placement.bottom = rect.top() + rect.height();
     store_.saveMainConfig(config_, placement);
     store_.sync();
+    lastOperation_.clear();
     if (instanceMarker_)
         instanceMarker_->unmark();
+}
+
+void CMainFrame::updateFilterBar()
+{
+    CButtonBar* bar = buttonBar(FilterBar);
+    if (!bar)
+        return;
+    // The chosen filter's button shows its pressed face.
+    const int chosen = viewsettings::filterButtonOfViewForm(config_.viewForm);
+    for (int button = 0; button < 8; ++button) {
+        if (CDesignButton* b = bar->button(kFirstFilterButton + button)) {
+            const int id = kFirstFilterButton + button;
+            b->setNormalBitmap(barbitmaps::button(id, button == chosen ? barbitmaps::Pressed : barbitmaps::Normal));
+        }
+    }
+}
+
+void CMainFrame::updateSizeBox()
+{
+    if (sizeBox_ && config_.viewSize >= 1 && config_.viewSize <= 5) {
+        sizeBox_->setCurrentSelection(config_.viewSize - 1);
+        sizeBox_->setText(sizeBox_->string(config_.viewSize - 1));
+    }
+}
+
+void CMainFrame::updateStatusBar()
+{
+    const CThumbView::Figures figures = view_->figures();
+    statusBar_->setFigures(figures.listed, figures.displayed, figures.selected);
 }

@@ -21,6 +21,15 @@ inline constexpr int ThumbSize128 = 32791;  // ... ThumbSize128 + 4 (128, 96, 64
 inline constexpr int SortKey0 = 32796;      // ... SortKey0 + 3
 inline constexpr int FilterButton1 = 32800;  // ... FilterButton1 + 7: the eight filter buttons
 inline constexpr int Refresh = 32808;
+// The view's tool entries; their numbers are the program's own choice.
+inline constexpr int SelectAll = 32809;
+inline constexpr int Search = 32810;
+inline constexpr int Wallpaper = 32811;
+inline constexpr int RotateRight = 32812;
+inline constexpr int Rotate180 = 32813;
+inline constexpr int RotateLeft = 32815;
+inline constexpr int SaveAsBmp = 32816;
+inline constexpr int SaveAsJpeg = 32817;
 inline constexpr int DvFilter = 32814;
 inline constexpr int ToggleSortDirection = 32819;
 inline constexpr int SlideShow = 32823;

@@ -112,8 +112,9 @@ QString CardDetector::search(const QString& previousPath, int scanFloppies, int 
     foundPath.clear();
     volumes_ = platform::Volumes::list();
 
-    // The previous card's drive is preferred: the first card at or after it wins, so the card that was
-    // found last time is found again while it stays in.
+    // The first card after the previous card's drive wins, so a repeated search moves on to the next
+    // card; the first card at or before that drive is held as the fallback, which brings a search back
+    // round to the first card (and finds a single card again while it stays in).
     const int preferred = platform::Volumes::driveIndexOf(previousPath, volumes_);
 
     QString result;
@@ -127,7 +128,7 @@ QString CardDetector::search(const QString& previousPath, int scanFloppies, int 
         const std::uint16_t status = classify(&volume, volume.root, true, scanFloppies, checkFixedDisks);
         if (chosen || status != DriveHoldsCard)
             continue;
-        if (static_cast<int>(slot) >= preferred) {
+        if (static_cast<int>(slot) > preferred) {
             result = foundPath;
             chosen = true;
         } else if (!fallbackHeld) {

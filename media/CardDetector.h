@@ -3,8 +3,8 @@
 //
 // A drive holds a card when its root has a "MISC" entry and either a "DCIM" folder with a numbered DCF
 // sub-folder or an older "IMnnxxxx" folder at the root. Every present drive is classified; the card
-// chosen is the first one at or after the drive of the previous card (so a search finds the same card
-// again while it stays in), else the first card of all. The answer is the card's picture folder with a
+// chosen is the first one after the drive of the previous card (so repeated searches cycle through the
+// cards), else the first card of all. The answer is the card's picture folder with a
 // trailing '/', or "Directory Not Found".
 //
 // A detector serves one search: build it, call search(), read the answer, drop it. It works on the

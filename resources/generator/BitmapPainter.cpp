@@ -1,5 +1,7 @@
 #include "BitmapPainter.h"
 
+#include "BarPainter.h"
+
 #include <QFont>
 #include <QLinearGradient>
 #include <QPainter>
@@ -13,15 +15,6 @@ namespace {
 
 constexpr QRgb kCardFace = qRgb(236, 236, 228);
 constexpr QRgb kHighlight = qRgb(120, 200, 140);
-
-QFont uiFont(int pixelSize, bool bold = false)
-{
-    QFont font(QStringLiteral("IPAPGothic"));
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    font.setStyleStrategy(QFont::PreferAntialias);
-    return font;
-}
 
 // The kestrel in flight: a swept-wing silhouette inside a box of the given size.
 QPainterPath birdPath(const QRectF& box)
@@ -231,9 +224,19 @@ QImage scrollThumb()
 
 }  // namespace
 
+QFont uiFont(int pixelSize, bool bold)
+{
+    QFont font(QStringLiteral("IPAPGothic"));
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    font.setStyleStrategy(QFont::PreferAntialias);
+    return font;
+}
+
 const std::map<int, Painter>& uiresBitmaps()
 {
-    static const std::map<int, Painter> table{
+    static const std::map<int, Painter> table = [] {
+        std::map<int, Painter> bitmaps{
         {431, scrollTrack},
         {432, [] { return scrollArrow(true); }},
         {433, [] { return scrollArrow(false); }},
@@ -250,7 +253,10 @@ const std::map<int, Painter>& uiresBitmaps()
         {508, [] { return shadowStrip(true); }},
         {509, shadowCorner},
         {510, [] { return shadowStrip(false); }},
-    };
+        };
+        addBarBitmaps(bitmaps);
+        return bitmaps;
+    }();
     return table;
 }
 

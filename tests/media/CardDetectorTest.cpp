@@ -112,7 +112,7 @@ TEST(CardDetectorDrives, FixedDiskIsExaminedButNeverTheSystemVolume)
     EXPECT_EQ(detector.foundPath, data.path("DCIM/100ABCDE/"));
 }
 
-// Two cards, listed in root order: the first card, unless the previous card is the second one.
+// Two cards, listed in root order: the first card, or the one after the previous card.
 class TwoCards : public ::testing::Test {
 protected:
     TwoCards()
@@ -136,12 +136,19 @@ TEST_F(TwoCards, WithoutAPreviousPathTheFirstCardWins)
     EXPECT_EQ(searchOnce(QStringLiteral("relative/path")), base.path("a/DCIM/100ABCDE/"));
 }
 
-TEST_F(TwoCards, ThePreviousCardIsPreferred)
+TEST_F(TwoCards, ARepeatedSearchMovesOnToTheNextCard)
 {
-    EXPECT_EQ(searchOnce(base.path("c/")), base.path("c/DCIM/100ABCDE/"));
-    EXPECT_EQ(searchOnce(base.path("a/")), base.path("a/DCIM/100ABCDE/"));
+    // The card after the previous one wins; past the last card the first one comes round again.
+    EXPECT_EQ(searchOnce(base.path("a/")), base.path("c/DCIM/100ABCDE/"));
+    EXPECT_EQ(searchOnce(base.path("c/")), base.path("a/DCIM/100ABCDE/"));
     // A previous card on a drive between them: the next card after it.
     EXPECT_EQ(searchOnce(base.path("b/DCIM")), base.path("c/DCIM/100ABCDE/"));
+}
+
+TEST_F(TwoCards, ASingleCardIsFoundAgainWhileItStaysIn)
+{
+    QDir(base.path("a/MISC")).removeRecursively();
+    EXPECT_EQ(searchOnce(base.path("c/")), base.path("c/DCIM/100ABCDE/"));
 }
 
 TEST_F(TwoCards, ThePreviousCardGoneLeavesTheOther)

@@ -1,4 +1,4 @@
-#include "app/design/CDesignDropList.h"
+#include "design/CDesignDropList.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

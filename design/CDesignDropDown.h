@@ -12,7 +12,7 @@
 // becomes the text and is reported to the owner as a command with notification code 1 and this control's
 // identifier; the keyboard focus then goes back to the owner. A press outside the list closes it.
 
-#include "app/design/DesignBitmaps.h"
+#include "design/DesignBitmaps.h"
 
 #include <QBasicTimer>
 #include <QFont>

@@ -3,7 +3,7 @@
 // centred on black. It comes up half a second after it is asked for, switches the input method off while
 // it is up and tells its owner when it closes (then deletes itself).
 
-#include "app/design/DesignBitmaps.h"
+#include "design/DesignBitmaps.h"
 #include "imaging/PackedDib.h"
 
 #include <QImage>

@@ -1,4 +1,4 @@
-#include "app/design/CDesktopWindow.h"
+#include "design/CDesktopWindow.h"
 
 #include "imaging/DibResampler.h"
 #include "imaging/FitRect.h"

@@ -1,6 +1,6 @@
-#include "app/design/CDesignDropDown.h"
+#include "design/CDesignDropDown.h"
 
-#include "app/design/CDesignDropList.h"
+#include "design/CDesignDropList.h"
 #include "platform/Trace.h"
 
 #include <QMouseEvent>

@@ -1,6 +1,6 @@
-#include "app/design/CDesignScrollBar.h"
+#include "design/CDesignScrollBar.h"
 
-#include "app/design/CDesignButton.h"
+#include "design/CDesignButton.h"
 #include "DesignTestSupport.h"
 
 #include <QPointer>

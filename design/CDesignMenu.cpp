@@ -1,4 +1,4 @@
-#include "app/design/CDesignMenu.h"
+#include "design/CDesignMenu.h"
 
 #include <QPointer>
 #include <QVector>

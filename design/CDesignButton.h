@@ -13,7 +13,7 @@
 // - each tick of the hover timer checks that the cursor is still over the button; when it is not, the
 //   timer stops and the focus look goes off.
 
-#include "app/design/DesignBitmaps.h"
+#include "design/DesignBitmaps.h"
 
 #include <QAbstractButton>
 #include <QBasicTimer>

@@ -2,7 +2,7 @@
 // Helpers for the design-control tests: solid bitmaps by number, mouse input delivered through the
 // window the way the platform delivers it (so implicit grabs, enter and leave all happen), pixel reads.
 
-#include "app/design/DesignBitmaps.h"
+#include "design/DesignBitmaps.h"
 
 #include <QColor>
 #include <QImage>

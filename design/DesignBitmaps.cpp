@@ -1,4 +1,4 @@
-#include "app/design/DesignBitmaps.h"
+#include "design/DesignBitmaps.h"
 
 #include "resources/UiResources.h"
 

@@ -1,4 +1,4 @@
-#include "app/design/CDesignButton.h"
+#include "design/CDesignButton.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -19,7 +19,7 @@
 // follows the owner's size. The program watches one owner at a time: the last bar created takes the
 // watch over from any earlier one.
 
-#include "app/design/DesignBitmaps.h"
+#include "design/DesignBitmaps.h"
 
 #include <QBasicTimer>
 #include <QImage>

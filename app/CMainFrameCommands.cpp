@@ -1,0 +1,563 @@
+// The main frame's commands: what each bar button and menu entry does.
+
+#include "app/CAboutDlg.h"
+#include "app/CButtonBar.h"
+#include "app/CMainFrame.h"
+#include "app/CTitleBar.h"
+#include "app/Commands.h"
+#include "app/DvFilterDlg.h"
+#include "app/Launcher.h"
+#include "app/ViewSettings.h"
+#include "browser/COwnerDrawListCtrl.h"
+#include "browser/CSearchDlg.h"
+#include "browser/CThumbView.h"
+#include "browser/StandardDecoders.h"
+#include "design/CDesignButton.h"
+#include "design/CDesignMenu.h"
+#include "fileops/BackupDialog.h"
+#include "fileops/FileOperationRunner.h"
+#include "imaging/Rotation.h"
+#include "media/CFolderBar.h"
+#include "media/CFolderTree.h"
+#include "platform/InstanceLock.h"
+#include "platform/MessageBox.h"
+#include "platform/Paths.h"
+#include "print/CPrintOrderDlg.h"
+#include "print/CPrintService.h"
+#include "print/PrintOrder.h"
+#include "print/PrintPages.h"
+#include "resources/UiResources.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QDir>
+#include <QDockWidget>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QToolBar>
+#include <QUrl>
+
+namespace {
+
+constexpr int kSizeBoxId = 1145;
+constexpr int kAboutButton = 1143;
+constexpr int kSlideShowButton = 1149;
+constexpr int kLauncherButton1 = 1153;
+constexpr int kLauncherButton2 = 1154;
+constexpr int kFirstMenuButton = 1123;
+constexpr int kFirstFilterButton = 1132;
+constexpr int kThumbnailPixels[5] = {128, 96, 64, 48, 32};
+
+// Which command each plain bar button re-sends.
+const std::map<int, int> kButtonCommands = {
+    {1140, cmd::Properties},       {1141, cmd::Print},   {1142, cmd::PrintOrder},
+    {1144, cmd::OpenManual},       {1146, cmd::DisplayMode0}, {1147, cmd::DisplayMode0 + 1},
+    {1148, cmd::DisplayMode0 + 2}, {1150, cmd::Backup},  {1151, cmd::Refresh},
+    {1152, cmd::CardSearch},
+};
+
+// Bar toggling commands and the bars they show or hide.
+const std::map<int, int> kBarToggles = {
+    {cmd::BarFileOps, CMainFrame::FileBar},      {cmd::BarHelp, CMainFrame::HelpBar},
+    {cmd::BarView, CMainFrame::ViewBar},         {cmd::BarTools, CMainFrame::ToolsBar},
+    {cmd::BarLauncher, CMainFrame::LauncherBar}, {cmd::BarFilter, CMainFrame::FilterBar},
+    {cmd::BarStatus, CMainFrame::StatusBar},
+};
+
+// The menu-bar buttons' menus: (menu, sub-menu) for 1123..1127.
+struct MenuRef {
+    int menu;
+    int subMenu;
+};
+constexpr MenuRef kMenuOfButton[5] = {{130, 0}, {130, 1}, {140, 2}, {140, 3}, {140, 4}};
+
+// Texts of the program's own messages.
+constexpr int kAppCaption = 21012;
+constexpr int kNoSlideShowFiles = 20405;
+constexpr int kCannotOpen = 20014;
+const QString kManualPath = QStringLiteral("Manual/PDF説明書.pdf");
+const QString kDeleteTitle = QStringLiteral("ファイルを削除しますか？");
+// Said by commands whose work comes with a later part of the program.
+const QString kNotYetText = QStringLiteral("この機能はまだ使えません。");
+
+// The property a menu action's command number travels in (read by applyMenuState).
+constexpr const char* kCommandProperty = "command";
+
+bool isPictureName(const QString& name)
+{
+    for (const char* extension : {".bmp", ".jpg", ".dvf", ".dcf", ".ttl", ".tif"}) {
+        if (name.endsWith(QLatin1String(extension), Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
+void addEntries(QMenu& menu, const QVector<UiResources::MenuEntry>& entries, const std::function<void(int)>& run)
+{
+    for (const UiResources::MenuEntry& entry : entries) {
+        if (entry.isSeparator()) {
+            menu.addSeparator();
+        } else if (!entry.children.isEmpty()) {
+            auto* sub = new CDesignMenu(entry.label, &menu);
+            addEntries(*sub, entry.children, run);
+            menu.addMenu(sub);
+        } else {
+            QAction* action = menu.addAction(entry.label);
+            action->setProperty(kCommandProperty, entry.command);
+            const int command = entry.command;
+            QObject::connect(action, &QAction::triggered, &menu, [run, command] { run(command); });
+        }
+    }
+}
+
+}  // namespace
+
+QMenu* CMainFrame::buildPopup(int menuId, int subMenu)
+{
+    const QVector<UiResources::MenuEntry> menu = UiResources::menu(menuId);
+    if (subMenu < 0 || subMenu >= menu.size())
+        return nullptr;
+    auto* popup = new CDesignMenu(menu[subMenu].label);
+    popup->setObjectName(QStringLiteral("menu%1.%2").arg(menuId).arg(subMenu));
+    // The command runs once the menu has closed, so that a dialog it opens does not fight the menu.
+    addEntries(*popup, menu[subMenu].children,
+               [this](int command) { QMetaObject::invokeMethod(this, [this, command] { onCommand(command); }, Qt::QueuedConnection); });
+    applyMenuState(*popup, menuContext(), menuId == kBarMenu && subMenu == 3);
+    return popup;
+}
+
+void CMainFrame::popupAt(int menuId, int subMenu, const QPoint& globalPos)
+{
+    QMenu* popup = buildPopup(menuId, subMenu);
+    if (!popup)
+        return;
+    popup->setAttribute(Qt::WA_DeleteOnClose);
+    openPopup_ = popup;
+    popup->popup(globalPos);
+}
+
+void CMainFrame::popupMenuBarMenu(int childId)
+{
+    const MenuRef ref = kMenuOfButton[childId - kFirstMenuButton];
+    const int menuId = ref.menu == kMainMenu && dvEdition_ ? kDvMainMenu : ref.menu;
+    CButtonBar* bar = buttonBar(MenuBar);
+    QWidget* button = bar ? bar->button(childId) : nullptr;
+    const QPoint at = button ? button->mapToGlobal(QPoint(0, button->height())) : QCursor::pos();
+    popupAt(menuId, ref.subMenu, at);
+}
+
+MenuContext CMainFrame::menuContext() const
+{
+    MenuContext context;
+    context.treeFlags = folderBar_->treeFlags();
+    context.selectedNames = view_->selectedNames();
+    context.undoKind = lastOperation_.kind;
+    const QMimeData* clipboard = QApplication::clipboard()->mimeData();
+    context.clipboardHasFiles = clipboard && clipboard->hasUrls();
+    context.slideShowRunning = platform::WindowMarker::isListening(QStringLiteral("SLIDECAST"));
+    const CThumbView::Figures figures = view_->figures();
+    context.figure1 = figures.listed;
+    context.figure2 = figures.displayed;
+    context.cameraFolder = folderBar_->isCameraFolder();
+    for (const auto& [command, bar] : kBarToggles)
+        context.barVisible[command] = toolBar(bar) && toolBar(bar)->isVisible();
+    context.barVisible[cmd::BarFolder] = folderDock_->isVisible();
+    context.viewType = config_.viewType;
+    context.viewSize = config_.viewSize;
+    context.viewOrder = config_.viewOrder;
+    context.viewOrderMode = config_.viewOrderMode;
+    context.viewForm = config_.viewForm;
+    return context;
+}
+
+void CMainFrame::onButton(int bar, int childId)
+{
+    if (bar == MenuBar) {
+        popupMenuBarMenu(childId);
+        return;
+    }
+    if (bar == FilterBar) {
+        onCommand(cmd::FilterButton1 + childId - kFirstFilterButton);
+        return;
+    }
+    if (const auto found = kButtonCommands.find(childId); found != kButtonCommands.end()) {
+        onCommand(found->second);
+        return;
+    }
+    switch (childId) {
+    case kAboutButton:
+        onCommand(cmd::About);
+        break;
+    case kSlideShowButton:
+        slideShowButton();
+        break;
+    case kLauncherButton1:
+        runLauncher(1);
+        break;
+    case kLauncherButton2:
+        runLauncher(2);
+        break;
+    default:
+        break;
+    }
+}
+
+void CMainFrame::runLauncher(int number)
+{
+    launcher::run(launcherProgram(number), view_->selectedPaths(), platform::programFolder());
+}
+
+void CMainFrame::slideShowButton()
+{
+    const QString marker = QStringLiteral("SLIDECAST");
+    if (platform::WindowMarker::isListening(marker)) {
+        platform::WindowMarker::send(marker, QStringLiteral("raise"), 200);
+        return;
+    }
+    const CThumbView::Figures figures = view_->figures();
+    if (figures.listed < 1 || figures.displayed < 1) {
+        platform::messageBox(this, UiResources::string(kNoSlideShowFiles), UiResources::string(kAppCaption),
+                             platform::MbOk | platform::MbIconStop);
+        return;
+    }
+    onCommand(cmd::SlideShow);
+}
+
+void CMainFrame::toggleBar(int command)
+{
+    if (command == cmd::BarFolder) {
+        folderDock_->setVisible(!folderDock_->isVisible());
+        return;
+    }
+    if (QToolBar* bar = toolBar(kBarToggles.at(command)))
+        bar->setVisible(!bar->isVisible());
+}
+
+bool CMainFrame::onCommand(int id)
+{
+    if (commandFilter_ && commandFilter_(id))
+        return true;
+    if (id >= cmd::DisplayMode0 && id < cmd::DisplayMode0 + 3) {
+        view_->setLayout(id - cmd::DisplayMode0);
+        config_.viewType = id - cmd::DisplayMode0 + 1;
+        return true;
+    }
+    if (id >= cmd::ThumbSize128 && id < cmd::ThumbSize128 + 5) {
+        view_->setThumbnailSize(kThumbnailPixels[id - cmd::ThumbSize128]);
+        config_.viewSize = id - cmd::ThumbSize128 + 1;
+        updateSizeBox();
+        return true;
+    }
+    if (id >= cmd::SortKey0 && id < cmd::SortKey0 + 4) {
+        view_->setSortKey(id - cmd::SortKey0);
+        config_.viewOrder = id - cmd::SortKey0 + 1;
+        return true;
+    }
+    if (id == cmd::ToggleSortDirection) {
+        view_->toggleSortDirection();
+        config_.viewOrderMode = config_.viewOrderMode == 0 ? 1 : 0;
+        return true;
+    }
+    if (const int viewForm = viewsettings::viewFormOfCommand(id); viewForm != 0) {
+        view_->setFilter(viewsettings::filterCodeOfViewForm(viewForm));
+        config_.viewForm = viewForm;
+        view_->setFocus();
+        updateFilterBar();
+        return true;
+    }
+    if (id >= kFirstMenuButton && id < kFirstMenuButton + 5) {
+        popupMenuBarMenu(id);
+        return true;
+    }
+    if (kBarToggles.count(id) || id == cmd::BarFolder) {
+        toggleBar(id);
+        return true;
+    }
+    switch (id) {
+    case cmd::CardSearch:
+        folderBar_->searchCard();
+        return true;
+    case cmd::NewFolder:
+        folderBar_->tree()->newFolder();
+        return true;
+    case cmd::Rename:
+    case cmd::RenameInTree:
+        rename();
+        return true;
+    case cmd::Refresh:
+        refresh();
+        return true;
+    case cmd::DvFilter:
+        dvFilterDialog();
+        return true;
+    case cmd::OpenManual:
+        openManual();
+        return true;
+    case cmd::Backup:
+        backup();
+        return true;
+    case cmd::Undo:
+        undo();
+        return true;
+    case cmd::About:
+        CAboutDlg(this).exec();
+        return true;
+    case cmd::Exit:
+        close();
+        return true;
+    case cmd::Properties:
+        view_->showProperties();
+        return true;
+    case cmd::SelectAll:
+        view_->selectAll();
+        return true;
+    case cmd::Search:
+        search();
+        return true;
+    case cmd::Delete:
+        if (folderBar_->treeHasFocus())
+            folderBar_->tree()->deleteFolder();
+        else
+            deleteSelected();
+        return true;
+    case cmd::PrintOrder:
+        printOrder();
+        return true;
+    case cmd::Print:
+    case cmd::PrintSetup:
+    case cmd::PrintPreview:
+        print(id);
+        return true;
+    case cmd::RotateRight:
+    case cmd::Rotate180:
+    case cmd::RotateLeft:
+        rotate(id);
+        return true;
+    case cmd::SaveAsBmp:
+        convert(0);
+        return true;
+    case cmd::SaveAsJpeg:
+        convert(1);
+        return true;
+    case cmd::EditCopy:
+        folderBar_->noteCopy();
+        notYetAvailable(id);
+        return true;
+    case cmd::EditCut:
+        folderBar_->noteCut();
+        notYetAvailable(id);
+        return true;
+    case cmd::EditPaste:
+    case cmd::SlideShow:
+    case cmd::CopyIntoCard:
+    case cmd::Wallpaper:
+        notYetAvailable(id);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CMainFrame::notYetAvailable(int)
+{
+    platform::messageBox(this, kNotYetText, UiResources::string(kAppCaption), platform::MbOk | platform::MbIconInformation);
+}
+
+void CMainFrame::openItem(int position)
+{
+    Q_UNUSED(position);
+    const QStringList names = view_->selectedNames();
+    if (names.isEmpty())
+        return;
+    const QString path = QDir(view_->currentFolder()).filePath(names.first());
+    if (QFileInfo(path).isDir()) {
+        folderBar_->tree()->selectPath(path);
+        view_->openFolder(path);
+        return;
+    }
+    notYetAvailable(0);
+}
+
+void CMainFrame::rename()
+{
+    if (folderBar_->treeHasFocus()) {
+        media::CFolderTree* tree = folderBar_->tree();
+        if (tree->currentItem() && tree->canRename(tree->currentItem()))
+            tree->editItem(tree->currentItem());
+        else
+            QApplication::beep();
+        return;
+    }
+    view_->startRename();
+}
+
+void CMainFrame::renameFile(const QString& path, const QString& newName)
+{
+    const QString trimmed = newName.trimmed();
+    if (trimmed.isEmpty() || trimmed == QFileInfo(path).fileName())
+        return;
+    fileops::FileOperation operation;
+    operation.kind = fileops::OperationKind::Rename;
+    operation.sources << path;
+    operation.destinations << trimmed;
+    fileops::FileOperationRunner(nullptr, this).run(operation);
+    view_->openFolder(view_->currentFolder());
+}
+
+void CMainFrame::refresh()
+{
+    if (folderBar_->treeHasFocus() || folderBar_->tree()->dragging())
+        folderBar_->tree()->refresh();
+    else
+        view_->refresh();
+}
+
+void CMainFrame::deleteSelected()
+{
+    const QStringList paths = view_->selectedPaths();
+    if (paths.isEmpty())
+        return;
+    view_->stopLoading();
+    fileops::FileOperation operation;
+    operation.kind = fileops::OperationKind::Delete;
+    operation.sources = paths;
+    operation.allowUndo = true;
+    operation.progressTitle = kDeleteTitle;
+    const fileops::OperationResult result = fileops::FileOperationRunner(nullptr, this).run(operation);
+    if (!result.files.empty()) {
+        lastOperation_.clear();
+        lastOperation_.kind = LastFileOperation::Delete;
+        lastOperation_.sources = paths;
+    }
+    view_->dropVanishedSelected();
+    revalidatePrintOrder();
+}
+
+void CMainFrame::revalidatePrintOrder()
+{
+    // Only an operation on the card can touch its order.
+    const QString root = folderBar_->cardRoot();
+    if (root.isEmpty() || !view_->currentFolder().startsWith(root.chopped(root.endsWith(QLatin1Char('/')) ? 1 : 0)))
+        return;
+    printOrder_->revalidate(view_->currentFolder());
+}
+
+void CMainFrame::undo()
+{
+    if (lastOperation_.isEmpty())
+        return;
+    const bool changesFiles = lastOperation_.kind != LastFileOperation::Delete;
+    view_->stopLoading();
+    if (lastOperation_.undo(this) && changesFiles) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        folderBar_->tree()->refresh();
+        QApplication::restoreOverrideCursor();
+    }
+    lastOperation_.clear();
+    view_->openFolder(view_->currentFolder());
+}
+
+void CMainFrame::backup()
+{
+    fileops::BackupDialog dialog(folderBar_->cardRoot(), config_.backupFolder, this);
+    if (dialog.exec() == QDialog::Accepted)
+        config_.backupFolder = dialog.destination();
+}
+
+void CMainFrame::printOrder()
+{
+    const QStringList files = view_->selectedPaths();
+    CPrintOrderDlg dialog(view_->currentFolder(), files, {}, this);
+    dialog.exec();
+}
+
+print::CPrintService& CMainFrame::printService()
+{
+    if (!printService_)
+        printService_ = std::make_unique<print::CPrintService>(standardDecoderFactory());
+    return *printService_;
+}
+
+void CMainFrame::print(int command)
+{
+    if (command == cmd::PrintSetup) {
+        printService().printerSetup(this);
+        return;
+    }
+    QVector<print::PrintEntry> entries;
+    const QStringList names = command == cmd::Print ? view_->selectedNames() : view_->displayedNames(CThumbView::kAllDisplayed);
+    for (const QString& name : names)
+        entries << print::makePrintEntry(QDir(view_->currentFolder()).filePath(name), isPictureName(name));
+    if (entries.isEmpty())
+        return;
+    const QString title = UiResources::string(print::kTitlePrefixString) + QFileInfo(view_->currentFolder()).fileName();
+    if (command == cmd::Print) {
+        printService().printSingle(this, title, entries);
+    } else if (printService().previewIndex(this, entries, view_->currentFolder())) {
+        printService().printIndex(this, title, entries);
+    }
+}
+
+void CMainFrame::rotate(int command)
+{
+    // Directions: 0 turns by 270 degrees clockwise (left), 2 by 90 (right), 1 by 180.
+    const int direction = command == cmd::RotateRight ? 2 : command == cmd::RotateLeft ? 0 : 1;
+    imaging::DvStillOptions dv;
+    dv.given = true;
+    dv.a = 1;
+    dv.cropLeft = config_.marginLeft;
+    dv.cropTop = config_.marginTop;
+    dv.cropRight = config_.marginRight;
+    dv.cropBottom = config_.marginBottom;
+    view_->stopLoading();
+    for (const QString& path : view_->selectedPaths()) {
+        const QString name = QFileInfo(path).fileName();
+        if (name.endsWith(QLatin1String(".bmp"), Qt::CaseInsensitive) ||
+            name.endsWith(QLatin1String(".jpg"), Qt::CaseInsensitive) ||
+            name.endsWith(QLatin1String(".dvf"), Qt::CaseInsensitive))
+            imaging::rotateFile(path, direction, dv);
+    }
+    // The turned files carry new times: listing the folder again makes their thumbnails anew.
+    view_->openFolder(view_->currentFolder());
+}
+
+void CMainFrame::convert(int mode)
+{
+    imaging::DvFilterSettings settings;
+    settings.crop = {config_.marginLeft, config_.marginTop, config_.marginRight, config_.marginBottom};
+    view_->setDvFilterSettings(settings);
+    view_->convertSelected(mode);
+}
+
+void CMainFrame::search()
+{
+    CSearchDlg dialog(this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    dialog.run(view_->store(), view_->currentFolder());
+    // The hits show under the search-results filter.
+    onCommand(cmd::FilterButton1 + 7);
+}
+
+void CMainFrame::dvFilterDialog()
+{
+    DvFilterDlg dialog(config_.dvFilterMode, {config_.marginLeft, config_.marginTop, config_.marginRight, config_.marginBottom},
+                       this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    config_.dvFilterMode = dialog.mode();
+    const DvFilterDlg::Margins margins = dialog.margins();
+    config_.marginLeft = margins.left;
+    config_.marginTop = margins.top;
+    config_.marginRight = margins.right;
+    config_.marginBottom = margins.bottom;
+}
+
+void CMainFrame::openManual()
+{
+    const QString path = QDir(platform::programFolder()).filePath(kManualPath);
+    if (!QFileInfo::exists(path) || !QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        platform::messageBox(this, UiResources::string(kCannotOpen), UiResources::string(kAppCaption),
+                             platform::MbOk | platform::MbIconExclamation);
+}

@@ -1,0 +1,116 @@
+#include "app/CTitleBar.h"
+
+#include "design/CDesignButton.h"
+#include "resources/BarBitmaps.h"
+#include "resources/UiResources.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWindow>
+
+namespace {
+// The buttons sit at the bar's right end, this far apart and from the edge.
+constexpr int kButtonGap = 2;
+constexpr int kRightInset = 6;
+}  // namespace
+
+CTitleBar::CTitleBar(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QString::number(kBarId));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    using barbitmaps::kTitleButtonFirst;
+    connect(makeButton(kMinimiseId, kTitleButtonFirst), &CDesignButton::clicked, this, &CTitleBar::minimiseClicked);
+    connect(makeButton(kFillId, kTitleButtonFirst + 3), &CDesignButton::clicked, this, &CTitleBar::fillClicked);
+    connect(makeButton(kRestoreId, kTitleButtonFirst + 6), &CDesignButton::clicked, this, &CTitleBar::restoreClicked);
+    connect(makeButton(kCloseId, kTitleButtonFirst + 9), &CDesignButton::clicked, this, &CTitleBar::closeClicked);
+    button(kRestoreId)->hide();
+    setFixedHeight(kHeight);
+}
+
+CDesignButton* CTitleBar::makeButton(int childId, int firstBitmap)
+{
+    auto* button = new CDesignButton(this);
+    button->setObjectName(QString::number(childId));
+    button->setFocusPolicy(Qt::NoFocus);
+    // The disabled look is the normal one.
+    button->setBitmaps(firstBitmap, firstBitmap + 1, firstBitmap + 2, firstBitmap);
+    button->sizeToContent();
+    return button;
+}
+
+CDesignButton* CTitleBar::button(int childId) const
+{
+    return findChild<CDesignButton*>(QString::number(childId), Qt::FindDirectChildrenOnly);
+}
+
+int CTitleBar::firstTwoButtonsWidth() const
+{
+    return button(kMinimiseId)->width() + button(kFillId)->width() + kButtonGap;
+}
+
+void CTitleBar::setFilling(bool filling)
+{
+    filling_ = filling;
+    button(kFillId)->setVisible(!filling);
+    button(kRestoreId)->setVisible(filling);
+}
+
+void CTitleBar::paintEvent(QPaintEvent*)
+{
+    using namespace barbitmaps;
+    QPainter painter(this);
+    const QImage left = UiResources::bitmap(kTitleLeft);
+    const QImage middle = UiResources::bitmap(kTitleMiddle);
+    const QImage right = UiResources::bitmap(kTitleRight);
+    painter.fillRect(rect(), QColor(68, 68, 68));
+    if (!middle.isNull())
+        painter.drawImage(QRect(left.width(), 0, std::max(0, width() - left.width() - right.width()), height()), middle);
+    if (!left.isNull())
+        painter.drawImage(0, 0, left);
+    if (!right.isNull())
+        painter.drawImage(width() - right.width(), 0, right);
+}
+
+void CTitleBar::resizeEvent(QResizeEvent*)
+{
+    layoutButtons();
+}
+
+void CTitleBar::layoutButtons()
+{
+    // Right to left: close, then fill / restore (one place), then minimise.
+    int x = width() - kRightInset;
+    for (int id : {kCloseId, kFillId, kMinimiseId}) {
+        CDesignButton* b = button(id);
+        x -= b->width();
+        b->move(x, (height() - b->height()) / 2);
+        if (id == kFillId)
+            button(kRestoreId)->move(x, (height() - b->height()) / 2);
+        x -= kButtonGap;
+    }
+}
+
+void CTitleBar::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && !button(kCloseId)->geometry().contains(event->position().toPoint()))
+        emit toggleRequested();
+}
+
+void CTitleBar::mousePressEvent(QMouseEvent* event)
+{
+    pressed_ = event->button() == Qt::LeftButton && !filling_;
+    if (pressed_)
+        pressOffset_ = event->globalPosition().toPoint() - window()->frameGeometry().topLeft();
+}
+
+void CTitleBar::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!pressed_ || !(event->buttons() & Qt::LeftButton))
+        return;
+    // Let the window system move the frame where it can (it then also snaps); else move it ourselves.
+    if (QWindow* handle = window()->windowHandle(); handle && handle->startSystemMove()) {
+        pressed_ = false;
+        return;
+    }
+    window()->move(event->globalPosition().toPoint() - pressOffset_);
+}

@@ -1,0 +1,407 @@
+// The main frame as the program builds it, driven through its bars and menus.
+
+#include "app/CButtonBar.h"
+#include "app/CMainFrame.h"
+#include "app/CMarlin3Doc.h"
+#include "app/CStatusBar.h"
+#include "app/CTitleBar.h"
+#include "app/Commands.h"
+#include "app/ConfigStore.h"
+#include "app/Launcher.h"
+#include "app/LastFileOperation.h"
+#include "app/MenuState.h"
+#include "app/WindowPlacementFix.h"
+#include "browser/COwnerDrawListCtrl.h"
+#include "browser/CThumbView.h"
+#include "design/CDesignButton.h"
+#include "media/CFolderBar.h"
+#include "platform/MessageBox.h"
+#include "resources/UiResources.h"
+
+#include "TempFolder.h"
+
+#include <QApplication>
+#include <QDockWidget>
+#include <QMenu>
+#include <QScreen>
+#include <QSettings>
+#include <QTest>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <memory>
+
+namespace {
+
+class Frame : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        UiResources::bind(UiResources::Bundle::Uibase, QStringLiteral(KESTREL_BIN_DIR));
+        UiResources::bind(UiResources::Bundle::Uires, QStringLiteral(KESTREL_BIN_DIR));
+    }
+    static void TearDownTestSuite()
+    {
+        UiResources::unbind(UiResources::Bundle::Uibase);
+        UiResources::unbind(UiResources::Bundle::Uires);
+    }
+    void SetUp() override
+    {
+        platform::setMessageSink([this](const platform::MessageRecord& record) {
+            messages.push_back(record);
+            return platform::defaultAnswer(record.style);
+        });
+    }
+    void TearDown() override
+    {
+        frame.reset();
+        platform::setMessageSink({});
+    }
+    QString configPath() const { return world.file(QStringLiteral("kestrel.conf")); }
+    void writeConfig(const QString& key, const QVariant& value)
+    {
+        QSettings settings(configPath(), QSettings::IniFormat);
+        settings.setValue(key, value);
+    }
+    QVariant readConfig(const QString& key) const
+    {
+        QSettings settings(configPath(), QSettings::IniFormat);
+        return settings.value(key);
+    }
+    // Builds and shows the frame the way the program does.
+    CMainFrame& start()
+    {
+        store = std::make_unique<ConfigStore>(configPath());
+        frame = std::make_unique<CMainFrame>(*store, document);
+        frame->create(false);
+        frame->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+        return *frame;
+    }
+    void close()
+    {
+        frame->close();
+        frame.reset();
+        store.reset();
+    }
+    // Records what the bars and menus send instead of running it.
+    std::vector<int>& record()
+    {
+        frame->setCommandFilter([this](int id) {
+            commands.push_back(id);
+            return true;
+        });
+        return commands;
+    }
+    CDesignButton* button(int bar, int childId) const
+    {
+        if (bar == CMainFrame::TitleBar)
+            return frame->titleBar()->button(childId);
+        return frame->buttonBar(bar)->button(childId);
+    }
+
+    TempFolder world;
+    CMarlin3Doc document;
+    std::unique_ptr<ConfigStore> store;
+    std::unique_ptr<CMainFrame> frame;
+    std::vector<platform::MessageRecord> messages;
+    std::vector<int> commands;
+};
+
+}  // namespace
+
+TEST_F(Frame, EveryBarButtonSendsItsCommand)
+{
+    start();
+    record();
+    struct Row {
+        int bar;
+        int childId;
+        int command;
+    };
+    const Row rows[] = {
+        {CMainFrame::FileBar, 1140, cmd::Properties},  {CMainFrame::FileBar, 1141, cmd::Print},
+        {CMainFrame::FileBar, 1142, cmd::PrintOrder},  {CMainFrame::HelpBar, 1143, cmd::About},
+        {CMainFrame::HelpBar, 1144, cmd::OpenManual},  {CMainFrame::ViewBar, 1146, cmd::DisplayMode0},
+        {CMainFrame::ViewBar, 1147, cmd::DisplayMode0 + 1}, {CMainFrame::ViewBar, 1148, cmd::DisplayMode0 + 2},
+        {CMainFrame::ToolsBar, 1150, cmd::Backup},     {CMainFrame::ToolsBar, 1151, cmd::Refresh},
+        {CMainFrame::ToolsBar, 1152, cmd::CardSearch},
+    };
+    for (const Row& row : rows) {
+        commands.clear();
+        QTest::mouseClick(button(row.bar, row.childId), Qt::LeftButton);
+        ASSERT_EQ(commands, std::vector<int>{row.command}) << "button " << row.childId;
+    }
+    for (int k = 0; k < 8; ++k) {
+        commands.clear();
+        QTest::mouseClick(button(CMainFrame::FilterBar, 1132 + k), Qt::LeftButton);
+        EXPECT_EQ(commands, std::vector<int>{cmd::FilterButton1 + k});
+    }
+    // The slide show button without any file: the message, no slide show.
+    commands.clear();
+    QTest::mouseClick(button(CMainFrame::ToolsBar, 1149), Qt::LeftButton);
+    EXPECT_TRUE(commands.empty());
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, UiResources::string(20405));
+}
+
+TEST_F(Frame, EveryMenuEntryOfTheMenuBarReachesTheFrame)
+{
+    start();
+    record();
+    for (int childId = 1123; childId <= 1127; ++childId) {
+        QTest::mouseClick(button(CMainFrame::MenuBar, childId), Qt::LeftButton);
+        QMenu* menu = frame->openPopup();
+        ASSERT_NE(menu, nullptr) << childId;
+        // The pop-up opens at the button's bottom-left corner.
+        const CDesignButton* b = button(CMainFrame::MenuBar, childId);
+        EXPECT_EQ(menu->pos(), b->mapToGlobal(QPoint(0, b->height())));
+        const QList<QAction*> actions = menu->actions();
+        menu->close();
+        for (int i = 0; i < actions.size(); ++i) {
+            QTest::mouseClick(button(CMainFrame::MenuBar, childId), Qt::LeftButton);
+            menu = frame->openPopup();
+            QAction* action = menu->actions().value(i);
+            const int command = action ? action->property("command").toInt() : 0;
+            if (!action || action->isSeparator() || action->menu() || !action->isEnabled()) {
+                menu->close();
+                continue;
+            }
+            commands.clear();
+            QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+            QTRY_COMPARE(commands.size(), size_t(1));
+            EXPECT_EQ(commands[0], command) << action->text().toStdString();
+        }
+    }
+}
+
+TEST(MenuState, FollowsTreeFocusSelectionUndoAndClipboard)
+{
+    MenuContext tree;
+    tree.treeFlags = folderattr::TreeFocus | folderattr::FileSystem | folderattr::CanCopy | folderattr::CanRename;
+    EXPECT_TRUE(commandState(tree, cmd::NewFolder).enabled);
+    EXPECT_TRUE(commandState(tree, cmd::Rename).enabled);
+    EXPECT_TRUE(commandState(tree, cmd::EditCopy).enabled);
+    EXPECT_FALSE(commandState(tree, cmd::EditCut).enabled);
+    EXPECT_FALSE(commandState(tree, cmd::Delete).enabled);
+    EXPECT_FALSE(commandState(tree, cmd::Properties).enabled);
+    EXPECT_FALSE(commandState(tree, cmd::EditPaste).enabled);
+    tree.clipboardHasFiles = true;
+    EXPECT_TRUE(commandState(tree, cmd::EditPaste).enabled);
+    tree.treeFlags |= folderattr::ReadOnly;
+    EXPECT_FALSE(commandState(tree, cmd::NewFolder).enabled);
+    EXPECT_FALSE(commandState(tree, cmd::EditPaste).enabled);
+
+    MenuContext view;
+    EXPECT_FALSE(commandState(view, cmd::Rename).enabled);
+    EXPECT_FALSE(commandState(view, cmd::Delete).enabled);
+    EXPECT_FALSE(commandState(view, cmd::Print).enabled);
+    EXPECT_FALSE(commandState(view, cmd::Undo).enabled);
+    EXPECT_TRUE(commandState(view, cmd::NewFolder).enabled);
+    view.selectedNames = {QStringLiteral("MVI_0001.AVI")};
+    EXPECT_TRUE(commandState(view, cmd::Rename).enabled);
+    EXPECT_TRUE(commandState(view, cmd::Properties).enabled);
+    EXPECT_FALSE(commandState(view, cmd::Print).enabled);
+    EXPECT_FALSE(toolsPositionState(view, 3, {}).enabled);
+    view.selectedNames << QStringLiteral("IMGA0001.JPG");
+    EXPECT_TRUE(commandState(view, cmd::Print).enabled);
+    EXPECT_TRUE(toolsPositionState(view, 3, {}).enabled);
+    EXPECT_TRUE(toolsPositionState(view, 4, {}).enabled);
+    EXPECT_FALSE(commandState(view, cmd::CopyIntoCard).enabled);
+    view.cameraFolder = true;
+    EXPECT_TRUE(commandState(view, cmd::CopyIntoCard).enabled);
+    view.selectedNames = {QStringLiteral("scan.tif")};
+    EXPECT_TRUE(toolsPositionState(view, 3, {}).enabled);
+    EXPECT_FALSE(toolsPositionState(view, 4, {}).enabled);
+
+    view.undoKind = 1;
+    EXPECT_TRUE(commandState(view, cmd::Undo).enabled);
+    EXPECT_EQ(undoLabel(QStringLiteral("元に戻す(&U)\tCtrl+Z"), 1),
+              QStringLiteral("元に戻す(&U)") + UiResources::string(21014) + QStringLiteral("\tCtrl+Z"));
+    view.figure1 = 3;
+    EXPECT_FALSE(commandState(view, cmd::SlideShow).enabled);
+    view.figure2 = 1;
+    EXPECT_TRUE(commandState(view, cmd::SlideShow).enabled);
+    view.slideShowRunning = true;
+    EXPECT_FALSE(commandState(view, cmd::SlideShow).enabled);
+
+    view.viewForm = 5;
+    EXPECT_TRUE(commandState(view, cmd::FilterMenu1 + 4).checked);
+    EXPECT_FALSE(commandState(view, cmd::FilterMenu1).checked);
+}
+
+TEST_F(Frame, ViewSettingsComeFromTheStoredValuesAndGoBack)
+{
+    writeConfig(QStringLiteral("MainConfigInfo/ViewForm"), 2);
+    writeConfig(QStringLiteral("MainConfigInfo/ViewSize"), 4);
+    start();
+    EXPECT_EQ(frame->view()->filter(), 4);
+    EXPECT_EQ(frame->view()->thumbnailSize(), 48);
+    // The JPEG button: filter code 3, stored as 3.
+    QTest::mouseClick(button(CMainFrame::FilterBar, 1135), Qt::LeftButton);
+    EXPECT_EQ(frame->view()->filter(), 3);
+    // The BMP button: filter code 1, stored as 6.
+    QTest::mouseClick(button(CMainFrame::FilterBar, 1134), Qt::LeftButton);
+    EXPECT_EQ(frame->view()->filter(), 1);
+    QTest::mouseClick(button(CMainFrame::ViewBar, 1148), Qt::LeftButton);
+    EXPECT_EQ(frame->view()->layout(), 2);
+    close();
+    EXPECT_EQ(readConfig(QStringLiteral("MainConfigInfo/ViewForm")).toInt(), 6);
+    EXPECT_EQ(readConfig(QStringLiteral("MainConfigInfo/ViewType")).toInt(), 3);
+}
+
+TEST_F(Frame, ClosingWhileFillingTheWorkAreaOrMinimisedKeepsTheRightRectangle)
+{
+    start();
+    const QRect normal = frame->geometry();
+    QTest::mouseClick(button(CMainFrame::TitleBar, CTitleBar::kFillId), Qt::LeftButton);
+    EXPECT_TRUE(frame->fillsWorkArea());
+    EXPECT_TRUE(button(CMainFrame::TitleBar, CTitleBar::kRestoreId)->isVisible());
+    EXPECT_FALSE(button(CMainFrame::TitleBar, CTitleBar::kFillId)->isVisible());
+    const QRect area = frame->screen()->availableGeometry();
+    EXPECT_EQ(frame->geometry(), area);
+    close();
+    EXPECT_EQ(readConfig(QStringLiteral("WindowInfo/ShowMax")).toInt(), 1);
+    EXPECT_EQ(readConfig(QStringLiteral("WindowInfo/WindowPos.Right")).toInt(), area.left() + area.width());
+
+    // The next start fills the work area again; restoring brings back the normal rectangle.
+    start();
+    EXPECT_TRUE(frame->fillsWorkArea());
+    QTest::mouseDClick(frame->titleBar(), Qt::LeftButton, {}, QPoint(60, 10));
+    EXPECT_FALSE(frame->fillsWorkArea());
+    EXPECT_TRUE(button(CMainFrame::TitleBar, CTitleBar::kFillId)->isVisible());
+    frame->setGeometry(normal);
+
+    const QRect before = frame->geometry();
+    frame->setWindowState(Qt::WindowMinimized);
+    QApplication::processEvents();
+    frame->setGeometry(before.translated(400, 300));  // where the platform puts an icon
+    close();
+    EXPECT_EQ(readConfig(QStringLiteral("WindowInfo/ShowMax")).toInt(), 0);
+    EXPECT_EQ(readConfig(QStringLiteral("WindowInfo/WindowPos.Left")).toInt(), before.left());
+    EXPECT_EQ(readConfig(QStringLiteral("WindowInfo/WindowPos.Top")).toInt(), before.top());
+}
+
+TEST_F(Frame, AHostileStoredPositionStillGivesAReachableWindow)
+{
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    // Far off every screen, absurdly large, and the integer ends.
+    const QRect rows[] = {QRect(-30000, -30000, 780, 550), QRect(5000, 5000, 700, 500)};
+    for (const QRect& stored : rows) {
+        writeConfig(QStringLiteral("WindowInfo/WindowPos.Left"), stored.left());
+        writeConfig(QStringLiteral("WindowInfo/WindowPos.Top"), stored.top());
+        writeConfig(QStringLiteral("WindowInfo/WindowPos.Right"), stored.left() + stored.width());
+        writeConfig(QStringLiteral("WindowInfo/WindowPos.Bottom"), stored.top() + stored.height());
+        start();
+        const QRect caption(frame->geometry().topLeft(), QSize(frame->width(), CTitleBar::kHeight));
+        EXPECT_TRUE(screen.contains(caption)) << stored.left();
+        close();
+    }
+    writeConfig(QStringLiteral("WindowInfo/WindowPos.Left"), INT_MIN);
+    writeConfig(QStringLiteral("WindowInfo/WindowPos.Top"), INT_MIN);
+    writeConfig(QStringLiteral("WindowInfo/WindowPos.Right"), INT_MAX);
+    writeConfig(QStringLiteral("WindowInfo/WindowPos.Bottom"), INT_MAX);
+    start();
+    EXPECT_TRUE(screen.intersects(frame->geometry()));
+    EXPECT_LE(frame->width(), screen.width());
+    close();
+    // What was saved reads back as an ordinary rectangle.
+    const int left = readConfig(QStringLiteral("WindowInfo/WindowPos.Left")).toInt();
+    EXPECT_GT(readConfig(QStringLiteral("WindowInfo/WindowPos.Right")).toInt(), left);
+
+    // A window partly on the screen with its caption above it comes down far enough to grab.
+    const QRect moved = reachableRect(QRect(100, -400, 400, 550), {screen}, QSize(780, 550), CTitleBar::kHeight);
+    EXPECT_TRUE(screen.contains(QRect(moved.topLeft(), QSize(moved.width(), CTitleBar::kHeight))));
+    EXPECT_EQ(moved.left(), 100);
+}
+
+TEST_F(Frame, TheFolderBarsWidthComesBackAtTheNextStart)
+{
+    start();
+    media::CFolderBar* bar = frame->folderBar();
+    const int y = bar->height() / 2;
+    const QPoint edge(bar->width() - 2, y);
+    QTest::mousePress(bar, Qt::LeftButton, {}, edge);
+    QMouseEvent move(QEvent::MouseMove, QPointF(300, y), bar->mapToGlobal(QPointF(300, y)), Qt::NoButton,
+                     Qt::LeftButton, {});
+    QApplication::sendEvent(bar, &move);
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(300, y));
+    QTRY_COMPARE(bar->width(), 300);
+    close();
+    EXPECT_EQ(readConfig(QStringLiteral("WindowInfo/DvFolderSize.cx")).toInt(), 300);
+    start();
+    QTRY_COMPARE(frame->folderBar()->width(), 300);
+}
+
+TEST(Launcher, OneProcessPerFileWithThePathAsOneArgument)
+{
+    TempFolder world;
+    // A program that records its arguments, one file per run.
+    const QString log = world.mkdir(QStringLiteral("log"));
+    const QString program = world.write(QStringLiteral("my viewer/record"),
+                                        "#!/bin/sh\nn=$(mktemp \"" + log.toUtf8() + "/run.XXXXXX\")\n"
+                                        "printf '%s\\n' \"$#\" \"$@\" > \"$n\"\n");
+    QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QStringList files = {world.file(QStringLiteral("a b/IMGA0001.JPG")), world.file(QStringLiteral("say \"hi\".jpg")),
+                               world.file(QStringLiteral("c.jpg"))};
+    // The program text holds a space and is not quoted: it still names the program.
+    EXPECT_EQ(launcher::run(program, files, QString()), 3);
+    QTRY_COMPARE(QDir(log).entryList(QDir::Files).size(), 3);
+    QStringList seen;
+    for (const QString& name : QDir(log).entryList(QDir::Files)) {
+        QFile file(QDir(log).filePath(name));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return file.size() > 0; }));
+        file.open(QIODevice::ReadOnly);
+        const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        ASSERT_EQ(lines.value(0), QStringLiteral("1"));
+        seen << lines.value(1);
+    }
+    seen.sort();
+    QStringList expected = files;
+    expected.sort();
+    EXPECT_EQ(seen, expected);
+
+    QDir(log).removeRecursively();
+    QDir().mkpath(log);
+    EXPECT_EQ(launcher::run(program, {}, QString()), 1);
+    QTRY_COMPARE(QDir(log).entryList(QDir::Files).size(), 1);
+    EXPECT_EQ(launcher::run(QString(), files, QString()), 0);
+
+    // Quoted program texts keep their own arguments; the file comes last.
+    const launcher::CommandLine line = launcher::parseProgramText(QStringLiteral("\"%1\" -x \"two words\"").arg(program), {});
+    EXPECT_EQ(line.program, program);
+    EXPECT_EQ(line.arguments, (QStringList{QStringLiteral("-x"), QStringLiteral("two words")}));
+}
+
+TEST(Undo, PutsBackACopyAMoveAndLeavesADelete)
+{
+    TempFolder world;
+    const QString a = world.write(QStringLiteral("src/a.jpg"), "picture a");
+    const QString copy = world.write(QStringLiteral("dst/a.jpg"), "picture a");
+    LastFileOperation record;
+    record.kind = LastFileOperation::Copy;
+    record.sources = {a};
+    record.destinations = {copy};
+    EXPECT_TRUE(record.undo(nullptr));
+    EXPECT_FALSE(QFileInfo::exists(copy));
+    EXPECT_TRUE(QFileInfo::exists(a));
+    EXPECT_TRUE(record.isEmpty());
+
+    const QString moved = world.write(QStringLiteral("dst/b.jpg"), "picture b");
+    record.kind = LastFileOperation::Move;
+    record.sources = {world.file(QStringLiteral("src/b.jpg"))};
+    record.destinations = {moved};
+    EXPECT_TRUE(record.undo(nullptr));
+    EXPECT_FALSE(QFileInfo::exists(moved));
+    QFile back(world.file(QStringLiteral("src/b.jpg")));
+    ASSERT_TRUE(back.open(QIODevice::ReadOnly));
+    EXPECT_EQ(back.readAll(), QByteArray("picture b"));
+
+    record.kind = LastFileOperation::Delete;
+    record.sources = {a};
+    EXPECT_TRUE(record.undo(nullptr));
+    EXPECT_TRUE(QFileInfo::exists(a));
+    EXPECT_TRUE(record.isEmpty());
+}
