@@ -13,6 +13,16 @@
 #include "Vistra32.h"
 
 #define DV_BITMAP_HEADER_BYTES 40
+/* A picture that is reshaped is decoded at the end of the output buffer and reshaped towards its
+ * start, straight behind the bitmap header: as long as the decoded picture starts at least one
+ * output row past the header, output lines never get ahead of the source lines they read, so no
+ * temporary block and no final move are needed. The picture keeps a little slack behind it and
+ * starts at a 32-byte offset. */
+#define DV_SOURCE_MARGIN 64
+#define DV_SOURCE_ALIGN 32
+_Static_assert(((DVCDEC_OUTPUT_SIZE - 3 * DV_WIDTH * DV_HEIGHT_625 - DV_SOURCE_MARGIN) & ~(DV_SOURCE_ALIGN - 1)) >=
+                   DV_BITMAP_HEADER_BYTES + 3 * DV_WIDTH,
+               "no room to reshape a full-size 625/50 picture towards the start of the buffer");
 #define DV_BITS_PER_PIXEL 24
 /* The core mode bit the export always sets; the core ignores it. */
 #define DV_CORE_EXPORT_FLAG 0x10000u
@@ -32,6 +42,8 @@ static const SizeRow kSizes[4] = {
     {180, 120, 144, 160, 135, 90, 101, 91, 108},
     {88, 60, 72, 80, 67, 45, 50, 45, 54},
 };
+
+int gDvReferenceResample;
 
 static uint32_t ReadBE32(const uint8_t *p)
 {
@@ -158,25 +170,35 @@ uint32_t dvcdec(const DvDecodeRequest *request)
 
     const uint32_t coreMode = scale | DV_CORE_REQUIRED | DV_CORE_EXPORT_FLAG | form |
                               (is525 ? DV_CORE_SYSTEM_525 : DV_CORE_SYSTEM_625);
-    /* A picture that needs no reshaping is decoded straight behind the header's place, which
-     * spares moving the whole picture up by 40 bytes afterwards. */
-    const int reshape = shape != DVCDEC_SHAPE_NONE || left || right || top || bottom;
-    uint8_t *picture = request->output + (reshape ? 0 : DV_BITMAP_HEADER_BYTES);
+    /* The native shape without trims is the picture as decoded: it is decoded straight behind the
+     * header's place. */
+    const int reshape = (shape != DVCDEC_SHAPE_NONE && shape != DVCDEC_SHAPE_NATIVE) || left || right || top || bottom;
+    const int32_t stride = DvRowBytes(width);
+    const size_t sourceOffset =
+        (DVCDEC_OUTPUT_SIZE - (size_t)stride * height - DV_SOURCE_MARGIN) & ~(size_t)(DV_SOURCE_ALIGN - 1);
+    uint8_t *picture = request->output + (reshape ? sourceOffset : DV_BITMAP_HEADER_BYTES);
     if (DecodeFrame(request->input + DVCDEC_HEADER_SIZE, picture, coreMode, -width, request->workArea) != 0)
         return DVCDEC_REFUSED;
 
     if (deinterlace == DVCDEC_DEINTERLACE_EVEN || deinterlace == DVCDEC_DEINTERLACE_ODD ||
         deinterlace == DVCDEC_DEINTERLACE_EVEN_ALWAYS || deinterlace == DVCDEC_DEINTERLACE_ODD_ALWAYS)
         DvDeinterlace(picture, width, height, deinterlace);
-    if (shape == DVCDEC_SHAPE_LETTERBOX)
-        DvCutLetterbox(picture, width, height, scaleIndex, is525, sourceHeight);
 
     /* Trims apply to the unshaped picture too, so that the header always describes the rows. */
     uint32_t status = DVCDEC_OK;
     const int32_t outWidth = targetWidth - left - right, outHeight = targetHeight - top - bottom;
-    if (reshape) {
-        status = DvResample(picture, width, sourceHeight, targetWidth, targetHeight, left, right, top, bottom);
-        memmove(picture + DV_BITMAP_HEADER_BYTES, picture, (size_t)DvRowBytes(outWidth) * outHeight);
+    uint8_t *bitmapRows = request->output + DV_BITMAP_HEADER_BYTES;
+    if (reshape && gDvReferenceResample) {
+        if (shape == DVCDEC_SHAPE_LETTERBOX)
+            DvCutLetterbox(picture, width, height, scaleIndex, is525, sourceHeight);
+        status = DvResampleReference(picture, width, sourceHeight, targetWidth, targetHeight, left, right, top, bottom);
+        memmove(bitmapRows, picture, (size_t)DvRowBytes(outWidth) * outHeight);
+    } else if (reshape) {
+        /* The letterbox band is read where it lies. */
+        const uint8_t *source = picture;
+        if (shape == DVCDEC_SHAPE_LETTERBOX)
+            source += (ptrdiff_t)(DvFindLetterbox(picture, width, height, scaleIndex, is525) - sourceHeight) * stride;
+        DvResampleInto(source, width, sourceHeight, bitmapRows, targetWidth, targetHeight, left, right, top, bottom);
     }
     WriteBitmapHeader(request->output, outWidth, outHeight);
     return status;

@@ -1,12 +1,17 @@
 /*
- * De-interlacing, the letterbox band and resampling of decoded 24-bit pictures.
+ * De-interlacing, the letterbox band and the floating-point resampler of decoded 24-bit pictures.
  *
- * The resampler works in single precision on purpose: it is the arithmetic the picture shapes
- * were tuned with, and the results must not depend on the compiler (the library is built without
- * floating-point contraction).
+ * The floating-point resampler is the arithmetic the picture shapes were tuned with; the export
+ * resamples in fixed point (DvResample.c) and the tests hold that to this one. It works in single
+ * precision on purpose, and its results must not depend on the compiler (the library is built
+ * without floating-point contraction).
  */
 #include <stdlib.h>
 #include <string.h>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
 
 #include "DvReshape.h"
 #include "Vistra32.h"
@@ -41,13 +46,83 @@ static void InterpolateLine(uint8_t *line, const uint8_t *before, const uint8_t 
         line[i] = (uint8_t)((before[i] >> 1) + (after[i] >> 1));
 }
 
-static int CombDecision(int x, int a, int c, int p, int q)
+/* Brightness of every pixel of a line. */
+static inline void BrightnessLinePlain(const uint8_t *restrict line, int32_t *restrict y, int32_t from, int32_t width)
 {
-    const int k = x - a, t = x - c, j = p - a, w = q - c;
-    if (!(k * t < 0 || (k * j < 0 && w * t < 0)))
-        return 1;
-    return (j * j > k * k && t * t > k * k && w * t > 0) || (k * j >= 0 && k * k > t * t && w * w > t * t);
+    for (int32_t c = from; c < width; ++c)
+        y[c] = Brightness(line + 3 * c);
 }
+
+#if defined(__x86_64__) || defined(__i386__)
+/* Eight pixels at a time: each 128-bit half takes four pixels out of its own 16-byte load, so a
+ * load reads up to four bytes past the eighth pixel; the last pixels go the plain way. */
+__attribute__((target("avx2"))) static void BrightnessLineAvx2(const uint8_t *restrict line, int32_t *restrict y,
+                                                               int32_t width)
+{
+#define DV_CHANNEL(n) _mm256_setr_epi8(n, -1, -1, -1, n + 3, -1, -1, -1, n + 6, -1, -1, -1, n + 9, -1, -1, -1, \
+                                       n, -1, -1, -1, n + 3, -1, -1, -1, n + 6, -1, -1, -1, n + 9, -1, -1, -1)
+    const __m256i blue = DV_CHANNEL(0), green = DV_CHANNEL(1), red = DV_CHANNEL(2);
+#undef DV_CHANNEL
+    int32_t c = 0;
+    for (; c + 10 <= width; c += 8) {
+        const uint8_t *p = line + 3 * c;
+        const __m256i px = _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadu_si128((const __m128i *)p)),
+                                                   _mm_loadu_si128((const __m128i *)(p + 12)), 1);
+        const __m256i b = _mm256_srli_epi32(_mm256_shuffle_epi8(px, blue), 2);
+        const __m256i r = _mm256_srli_epi32(_mm256_shuffle_epi8(px, red), 1);
+        _mm256_storeu_si256((__m256i *)(y + c), _mm256_add_epi32(_mm256_add_epi32(b, _mm256_shuffle_epi8(px, green)), r));
+    }
+    _mm256_zeroupper();
+    BrightnessLinePlain(line, y, c, width);
+}
+#endif
+
+static void BrightnessLine(const uint8_t *restrict line, int32_t *restrict y, int32_t width, int avx2)
+{
+#if defined(__x86_64__) || defined(__i386__)
+    if (avx2) {
+        BrightnessLineAvx2(line, y, width);
+        return;
+    }
+#endif
+    (void)avx2;
+    BrightnessLinePlain(line, y, 0, width);
+}
+
+/* The adaptive rule on one rebuilt line `x` between the kept lines `a` (before) and `c` (after),
+ * with `q` the next rebuilt line as decoded and `x` and `p` (the previous rebuilt line) given by
+ * their brightness as decoded. Written as flat loops over whole lines so that the compiler turns
+ * them into vector code; built twice, like the transform, and chosen by the processor. */
+#define ADAPTIVE_LINE_BODY                                                                                     \
+    {                                                                                                          \
+        int32_t ya[DV_DEINTERLACE_MAX], yc[DV_DEINTERLACE_MAX], yq[DV_DEINTERLACE_MAX];                        \
+        uint8_t take[3 * DV_DEINTERLACE_MAX];                                                                  \
+        BrightnessLine(a, ya, width, avx2);                                                                    \
+        BrightnessLine(c, yc, width, avx2);                                                                    \
+        BrightnessLine(q, yq, width, avx2);                                                                    \
+        for (int32_t col = 0; col < width; ++col) {                                                            \
+            const int32_t k = current[col] - ya[col], t = current[col] - yc[col];                              \
+            const int32_t j = previous[col] - ya[col], w = yq[col] - yc[col];                                  \
+            const int keep = (k * t < 0) | ((k * j < 0) & (w * t < 0));                                        \
+            const int comb = (j * j > k * k) & (t * t > k * k) & (w * t > 0);                                  \
+            const int steep = (k * j >= 0) & (k * k > t * t) & (w * w > t * t);                                \
+            const uint8_t m = (uint8_t)-((keep ^ 1) | comb | steep);                                             \
+            take[3 * col] = take[3 * col + 1] = take[3 * col + 2] = m;                                         \
+        }                                                                                                      \
+        for (int32_t i = 0; i < 3 * width; ++i) {                                                              \
+            const uint8_t blend = (uint8_t)((a[i] >> 1) + (c[i] >> 1));                                        \
+            x[i] = (uint8_t)((blend & take[i]) | (x[i] & ~take[i]));                                           \
+        }                                                                                                      \
+    }
+
+#define ADAPTIVE_LINE_ARGS                                                                                     \
+    (uint8_t *restrict x, const uint8_t *restrict a, const uint8_t *restrict c, const uint8_t *restrict q,     \
+     const int32_t *restrict current, const int32_t *restrict previous, int32_t width, int avx2)
+
+#if defined(__x86_64__) || defined(__i386__)
+__attribute__((target("avx2"))) static void AdaptiveLineAvx2 ADAPTIVE_LINE_ARGS ADAPTIVE_LINE_BODY
+#endif
+static void AdaptiveLineBaseline ADAPTIVE_LINE_ARGS ADAPTIVE_LINE_BODY
 
 void DvDeinterlace(uint8_t *picture, int32_t width, int32_t height, uint32_t request)
 {
@@ -61,11 +136,15 @@ void DvDeinterlace(uint8_t *picture, int32_t width, int32_t height, uint32_t req
     const int32_t rebuilt = (height - first + 1) / 2;
 
     /* Brightness of the previous rebuilt line as decoded, and of the current one. */
-    int previous[DV_DEINTERLACE_MAX], current[DV_DEINTERLACE_MAX];
+    int32_t previous[DV_DEINTERLACE_MAX], current[DV_DEINTERLACE_MAX];
+#if defined(__x86_64__) || defined(__i386__)
+    const int avx2 = gDvAvx2;
+#else
+    const int avx2 = 0;
+#endif
     for (int32_t i = 0, b = first; b < height; ++i, b += 2) {
         uint8_t *x = picture + (ptrdiff_t)b * stride;
-        for (int32_t c = 0; c < width; ++c)
-            current[c] = Brightness(x + 3 * c);
+        BrightnessLine(x, current, width, avx2);
 
         if (b == 0) {
             /* The bottom line has nothing below it: it copies the line above. */
@@ -79,15 +158,15 @@ void DvDeinterlace(uint8_t *picture, int32_t width, int32_t height, uint32_t req
                 InterpolateLine(x, a, c, width);
             } else {
                 const uint8_t *q = x + 2 * stride;
-                for (int32_t col = 0; col < width; ++col) {
-                    const uint8_t *pa = a + 3 * col, *pc = c + 3 * col;
-                    if (CombDecision(current[col], Brightness(pa), Brightness(pc), previous[col], Brightness(q + 3 * col)))
-                        for (int n = 0; n < 3; ++n)
-                            x[3 * col + n] = (uint8_t)((pa[n] >> 1) + (pc[n] >> 1));
-                }
+#if defined(__x86_64__) || defined(__i386__)
+                if (avx2)
+                    AdaptiveLineAvx2(x, a, c, q, current, previous, width, 1);
+                else
+#endif
+                    AdaptiveLineBaseline(x, a, c, q, current, previous, width, 0);
             }
         }
-        memcpy(previous, current, sizeof(int) * (size_t)width);
+        memcpy(previous, current, sizeof(int32_t) * (size_t)width);
     }
 }
 
@@ -103,7 +182,7 @@ static const LetterboxScan kLetterbox[4] = {
     {50, 61, {5, 7, 37, 61}},
 };
 
-int32_t DvCutLetterbox(uint8_t *picture, int32_t width, int32_t height, int scaleIndex, int is525, int32_t band)
+int32_t DvFindLetterbox(const uint8_t *picture, int32_t width, int32_t height, int scaleIndex, int is525)
 {
     const int32_t stride = DvRowBytes(width);
     const LetterboxScan *scan = &kLetterbox[scaleIndex];
@@ -129,6 +208,13 @@ int32_t DvCutLetterbox(uint8_t *picture, int32_t width, int32_t height, int scal
             break;
         }
     }
+    return stop;
+}
+
+int32_t DvCutLetterbox(uint8_t *picture, int32_t width, int32_t height, int scaleIndex, int is525, int32_t band)
+{
+    const int32_t stop = DvFindLetterbox(picture, width, height, scaleIndex, is525);
+    const int32_t stride = DvRowBytes(width);
     memmove(picture, picture + (ptrdiff_t)(stop - band) * stride, (size_t)band * stride);
     return stop;
 }
@@ -144,26 +230,8 @@ static void Crop(uint8_t *picture, int32_t width, int32_t left, int32_t bottom, 
     }
 }
 
-typedef struct Tap {
-    int32_t i0, i1;
-    float f;
-} Tap;
-
-/* Source position of target coordinate `t` at the ratio target / source, in single precision. */
-static Tap TapOf(int32_t t, float ratio, int32_t size)
-{
-    Tap tap;
-    float s = (float)t / ratio;
-    int32_t i = (int32_t)s;
-    i = i < 0 ? 0 : i > size - 1 ? size - 1 : i;
-    tap.i0 = i;
-    tap.i1 = i + 1 < size ? i + 1 : i;
-    tap.f = s - (float)i;
-    return tap;
-}
-
-uint32_t DvResample(uint8_t *picture, int32_t width, int32_t height, int32_t targetWidth, int32_t targetHeight,
-                    int32_t left, int32_t right, int32_t top, int32_t bottom)
+uint32_t DvResampleReference(uint8_t *picture, int32_t width, int32_t height, int32_t targetWidth,
+                             int32_t targetHeight, int32_t left, int32_t right, int32_t top, int32_t bottom)
 {
     const int32_t outWidth = targetWidth - left - right, outHeight = targetHeight - top - bottom;
     if (targetWidth == width && targetHeight == height) {
@@ -171,7 +239,7 @@ uint32_t DvResample(uint8_t *picture, int32_t width, int32_t height, int32_t tar
         return DVCDEC_OK;
     }
     const int32_t stride = DvRowBytes(width), outStride = DvRowBytes(outWidth);
-    Tap columns[DV_WIDTH];
+    DvTap columns[DV_WIDTH];
     if (outWidth > DV_WIDTH)
         return DVCDEC_NO_MEMORY;
     uint8_t *result = malloc((size_t)outStride * outHeight);
@@ -179,15 +247,15 @@ uint32_t DvResample(uint8_t *picture, int32_t width, int32_t height, int32_t tar
         return DVCDEC_NO_MEMORY;
     const float ratioX = (float)targetWidth / (float)width, ratioY = (float)targetHeight / (float)height;
     for (int32_t i = 0; i < outWidth; ++i)
-        columns[i] = TapOf(left + i, ratioX, width);
+        columns[i] = DvTapOf(left + i, ratioX, width);
 
     for (int32_t j = 0; j < outHeight; ++j) {
-        const Tap row = TapOf(bottom + j, ratioY, height);
+        const DvTap row = DvTapOf(bottom + j, ratioY, height);
         const uint8_t *lower = picture + (ptrdiff_t)row.i0 * stride, *upper = picture + (ptrdiff_t)row.i1 * stride;
         const float fy = row.f;
         uint8_t *out = result + (ptrdiff_t)j * outStride;
         for (int32_t i = 0; i < outWidth; ++i) {
-            const Tap col = columns[i];
+            const DvTap col = columns[i];
             const float fx = col.f;
             for (int n = 0; n < 3; ++n) {
                 float v = fy * (fx * upper[3 * col.i1 + n] + (1 - fx) * upper[3 * col.i0 + n]) +

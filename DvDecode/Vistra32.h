@@ -5,8 +5,8 @@
  * Input contract: `input` points at exactly one frame file image, header included: 119,232 bytes
  * for a 525/60 frame ("SD5"), 143,072 bytes for a 625/50 frame ("SD6"). The caller supplies all
  * memory: an output buffer of DVCDEC_OUTPUT_SIZE bytes and a work area of DVCDEC_WORK_AREA_SIZE
- * bytes. The library allocates only one temporary block while it resamples, never prints, and
- * never leaves the call other than by returning.
+ * bytes. The library reshapes the picture inside the output buffer and allocates nothing, never
+ * prints, and never leaves the call other than by returning.
  *
  * Calls must not overlap: the decoder keeps its set-up cache in process-wide variables.
  */
@@ -89,7 +89,8 @@ typedef struct DvDecodeRequest {
  * pointer is missing. Nothing was written. */
 #define DVCDEC_REFUSED 0xFFD8u
 /* The temporary block for resampling could not be allocated: the bitmap header is written for the
- * target size but the pixels are not resampled. */
+ * target size but the pixels are not resampled. The export resamples inside the output buffer
+ * and does not give it; callers may still meet it from other builds of the library. */
 #define DVCDEC_NO_MEMORY 0xFFFBu
 
 /* Decodes one frame. Returns a status code in the low 16 bits; the high 16 bits are 0. */

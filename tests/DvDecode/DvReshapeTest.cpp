@@ -1,11 +1,14 @@
 // Reshaping of decoded pictures: de-interlacing, the letterbox band and resampling with trims.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "DvFrameBuilder.h"
 #include "DvReshape.h"
+#include "DvTestSupport.h"
 #include "Vistra32.h"
 
 namespace {
@@ -71,6 +74,71 @@ TEST(DvDeinterlace, OutsideItsLimitsNothingChanges)
         DvDeinterlace(p.bytes.data(), size.first, size.second, DVCDEC_DEINTERLACE_EVEN_ALWAYS);
         EXPECT_EQ(p.bytes, before);
     }
+}
+
+// The adaptive rule pixel by pixel, written from its description: the oracle of the line-at-a-time
+// vector code. Works on the bottom-up rows of a decoded picture.
+void DeinterlaceOnePixelAtATime(uint8_t *picture, int width, int height, uint32_t request)
+{
+    const bool adaptive = request == DVCDEC_DEINTERLACE_EVEN || request == DVCDEC_DEINTERLACE_ODD;
+    const bool even = request == DVCDEC_DEINTERLACE_EVEN || request == DVCDEC_DEINTERLACE_EVEN_ALWAYS;
+    const int stride = DvRowBytes(width);
+    auto line = [&](int b) { return picture + static_cast<size_t>(b) * stride; };
+    auto y = [](const uint8_t *p) { return (p[0] >> 2) + p[1] + (p[2] >> 1); };
+    const std::vector<uint8_t> decoded(picture, picture + static_cast<size_t>(stride) * height);
+    auto original = [&](int b) { return decoded.data() + static_cast<size_t>(b) * stride; };
+    // Buffer line b is picture line height - 1 - b.
+    std::vector<int> rebuiltLines;
+    for (int b = 0; b < height; ++b)
+        if (((height - 1 - b) % 2 == 0) == even)
+            rebuiltLines.push_back(b);
+    const int count = static_cast<int>(rebuiltLines.size());
+    for (int i = 0; i < count; ++i) {
+        const int b = rebuiltLines[i];
+        if (b == 0 || b == height - 1) {
+            std::memcpy(line(b), line(b == 0 ? 1 : height - 2), static_cast<size_t>(width) * 3);
+            continue;
+        }
+        const bool always = !adaptive || i < 4 || i >= count - 2;
+        for (int col = 0; col < width; ++col) {
+            const uint8_t *a = original(b - 1) + 3 * col, *c = original(b + 1) + 3 * col;
+            bool interpolate = always;
+            if (!always) {
+                const int x = y(original(b) + 3 * col);
+                const int k = x - y(a), t = x - y(c);
+                const int j = y(original(b - 2) + 3 * col) - y(a), w = y(original(b + 2) + 3 * col) - y(c);
+                interpolate = !(k * t < 0 || (k * j < 0 && w * t < 0)) ||
+                              (j * j > k * k && t * t > k * k && w * t > 0) ||
+                              (k * j >= 0 && k * k > t * t && w * w > t * t);
+            }
+            if (interpolate)
+                for (int n = 0; n < 3; ++n)
+                    line(b)[3 * col + n] = static_cast<uint8_t>((a[n] >> 1) + (c[n] >> 1));
+        }
+    }
+}
+
+TEST(DvDeinterlace, VectorAndBaselineBuildsFollowTheRulePixelByPixel)
+{
+    const std::vector<std::vector<uint8_t>> frames = {dvtest::RandomContentFrame(true, 21),
+                                                      dvtest::RandomContentFrame(false, 22)};
+    for (int baseline = 0; baseline < 2; ++baseline) {
+        gDvBaselineTransform = baseline;
+        for (const auto &frame : frames)
+            for (uint32_t scale : {1u, 2u, 8u})
+                for (uint32_t request : {DVCDEC_DEINTERLACE_EVEN, DVCDEC_DEINTERLACE_ODD, DVCDEC_DEINTERLACE_ODD_ALWAYS}) {
+                    const auto plain = dvtest::Decode(frame, scale);
+                    const auto ours = dvtest::Decode(frame, scale | request);
+                    ASSERT_EQ(ours.status, DVCDEC_OK);
+                    auto expected = plain.output;
+                    DeinterlaceOnePixelAtATime(expected.data() + 40, plain.picture.width, plain.picture.height, request);
+                    const auto mismatch = std::mismatch(expected.begin(), expected.end(), ours.output.begin());
+                    EXPECT_TRUE(mismatch.first == expected.end())
+                        << "baseline " << baseline << " scale " << scale << " request 0x" << std::hex << request
+                        << std::dec << ": first difference at byte " << (mismatch.first - expected.begin());
+                }
+    }
+    gDvBaselineTransform = 0;
 }
 
 // A 720 x 480 picture, bright between buffer lines 60 and 419 and dark elsewhere.

@@ -23,6 +23,9 @@ TEST(DvThreads, ConcurrentDecodesOfOtherModesStayExact)
         {RandomContentFrame(false, 9), 4, {}},
         {RandomContentFrame(true, 11), 8, {}},
         {RandomContentFrame(false, 13), 2 | 0x10, {}},
+        // Resampling shapes: their vector or baseline choice follows the call's own decoder choice.
+        {RandomContentFrame(true, 15), 2 | 0x40, {}},
+        {RandomContentFrame(false, 17), 2 | 0x80 | 0x20000, {}},
     };
     for (Job &job : jobs) {
         const Decoded alone = Decode(job.frame, job.mode);
