@@ -4,8 +4,12 @@
 
 #include <gst/gst.h>
 
+#include <fcntl.h>
 #include <pthread.h>
+#include <stdio.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <string.h>
 #include <time.h>
 
@@ -19,6 +23,10 @@ enum {
     RELEASE_WAIT_MS = 1000        /* how long a released pipeline may stay in another thread's hands */
 };
 
+/* The largest picture a stream may declare: far beyond any camera movie, and what a decoder may
+ * allocate for it (about 200 MB of 24-bit frame) is still bearable. Larger ones are damaged or hostile. */
+#define STILLPICK_MAX_PIXELS ((guint64)64 * 1024 * 1024)
+
 struct GraphCtrl {
     GstElement* graph;   /* the pipeline */
     GstElement* reader;  /* filesrc: the file behind the ASF source */
@@ -29,6 +37,7 @@ struct GraphCtrl {
     GstElement* sink;
     GstTaskPool* threads; /* the pipeline's streaming threads, all joined when the graph is cleared */
     int state;
+    int file;             /* the movie, opened and checked by us; filesrc reads it through /proc/self/fd */
 
     /* The demuxer's pads, filled in by its streaming thread. */
     pthread_mutex_t lock;
@@ -47,6 +56,7 @@ GraphCtrl* graph_ctrl_create(void)
         free(ctrl);
         return NULL;
     }
+    ctrl->file = -1;
     return ctrl;
 }
 
@@ -304,6 +314,13 @@ static int remove_element(GraphCtrl* ctrl, GstElement** slot, int take_out)
     return result;
 }
 
+static void close_movie(GraphCtrl* ctrl)
+{
+    if (ctrl->file >= 0)
+        close(ctrl->file);
+    ctrl->file = -1;
+}
+
 static void release_pads(GraphCtrl* ctrl)
 {
     pthread_mutex_lock(&ctrl->lock);
@@ -333,6 +350,7 @@ static int remove_all(GraphCtrl* ctrl)
             result = -1;
     }
     release_pads(ctrl);
+    close_movie(ctrl);
     return result;
 }
 
@@ -341,13 +359,39 @@ static int add_element(GraphCtrl* ctrl, GstElement* element)
     return element && gst_bin_add(GST_BIN(ctrl->graph), element) ? 0 : -1;
 }
 
+/* Opens the movie for filesrc. Only a regular file will do: filesrc opens its location blocking, so a
+ * FIFO would hold the call before any of its time limits starts, and opening a device may do
+ * something. The type is looked at before opening, and the open descriptor checked again, so a name
+ * pointed elsewhere in between cannot slip through; filesrc then opens that very file. Returns 0 and
+ * the location to hand over, or -1. */
+static int open_movie(GraphCtrl* ctrl, const char* path, char* location, size_t capacity)
+{
+    struct stat info;
+    if (!*path || stat(path, &info) != 0 || !S_ISREG(info.st_mode))
+        return -1;
+    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+        snprintf(location, capacity, "/proc/self/fd/%d", fd) >= (int)capacity) {
+        close(fd);
+        return -1;
+    }
+    ctrl->file = fd;
+    return 0;
+}
+
+
 static int build_source(GraphCtrl* ctrl, const char* path)
 {
+    char location[64];
+    if (open_movie(ctrl, path, location, sizeof location) != 0)
+        return -1;
     ctrl->reader = make_element("filesrc");
     ctrl->source = make_element("asfdemux");
     if (!ctrl->reader || !ctrl->source)
         return -1;
-    g_object_set(ctrl->reader, "location", path, NULL);
+    g_object_set(ctrl->reader, "location", location, NULL);
     g_signal_connect(ctrl->source, "pad-added", G_CALLBACK(on_pad_added), ctrl);
     g_signal_connect(ctrl->source, "no-more-pads", G_CALLBACK(on_no_more_pads), ctrl);
     if (add_element(ctrl, ctrl->reader) != 0 || add_element(ctrl, ctrl->source) != 0 ||
@@ -358,6 +402,23 @@ static int build_source(GraphCtrl* ctrl, const char* path)
     if (gst_element_set_state(ctrl->graph, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE)
         return -1;
     return wait_for_pads(ctrl);
+}
+
+/* Whether the picture a pad declares is small enough to be decoded at all. A pad that declares no
+ * size is left to the decoder. */
+static int declared_size_acceptable(GstPad* pad)
+{
+    GstCaps* caps = caps_of(pad);
+    int acceptable = 1;
+    if (caps && !gst_caps_is_any(caps) && !gst_caps_is_empty(caps)) {
+        const GstStructure* structure = gst_caps_get_structure(caps, 0);
+        gint width = 0, height = 0;
+        if (gst_structure_get_int(structure, "width", &width) && gst_structure_get_int(structure, "height", &height))
+            acceptable = width > 0 && height > 0 && (guint64)width * (guint64)height <= STILLPICK_MAX_PIXELS;
+    }
+    if (caps)
+        gst_caps_unref(caps);
+    return acceptable;
 }
 
 static GstPad* first_video_pad(GraphCtrl* ctrl)
@@ -380,7 +441,11 @@ int graph_ctrl_build(GraphCtrl* ctrl, const char* path, QuilGrabTarget* target)
 
     GstPad* video = ok ? first_video_pad(ctrl) : NULL;
     if (video) {
-        ctrl->filter_a = make_decoder_for(video);
+        /* A picture too large to decode is refused before a decoder allocates anything for it. */
+        if (declared_size_acceptable(video))
+            ctrl->filter_a = make_decoder_for(video);
+        else
+            ok = 0;
         gst_object_unref(video);
     }
     if (ok) {

@@ -31,7 +31,9 @@ enum StillpickStatus {
  * returns 0 and stores in *picture a malloc'ed packed DIB: a 40-byte BITMAPINFOHEADER, then 24-bit
  * pixel rows bottom line first, each padded to 4 bytes. The caller owns it and frees it with free().
  * *picture is written only when a picture exists. A null `path` counts as an empty path; a null
- * `picture` is refused with STILLPICK_NO_CONTEXT before anything is started. */
+ * `picture` is refused with STILLPICK_NO_CONTEXT before anything is started. A path that names no
+ * regular file (a FIFO, a device) and a video stream that declares a picture of more than 64 Mpixel
+ * give STILLPICK_NO_GRAPH before anything waits or is decoded. */
 STILLPICK_API int32_t _GetASFThumbnail(const char* path, void** picture);
 
 /* Test seam. Tests point the grabber lookup at another folder (one without the plugin, say) and

@@ -8,7 +8,12 @@
 
 int clip_source_open(ClipSource* source, const char* path)
 {
-    /* Non-blocking, so that a FIFO or device named like a movie cannot hold the caller. */
+    /* The type is looked at before anything is opened: opening a FIFO waits for a writer, and opening
+     * some devices does something. The descriptor is non-blocking and checked again, in case the name
+     * was pointed somewhere else in between. */
+    struct stat named;
+    if (stat(path, &named) != 0 || !S_ISREG(named.st_mode))
+        return -1;
     const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return -1;

@@ -11,6 +11,10 @@
  * any), then the rows bottom line first, each padded to 4 bytes. The caller owns the block and frees
  * it with free().
  *
+ * Only regular files are opened: a name of anything else (a FIFO, a socket, a device) gives 0 at once
+ * without a message, and a file that is not a movie is given up after a bounded amount of reading
+ * (see CLIP_SCAN_BUDGET in TagScan.h), however large it is.
+ *
  * Messages go through the host's KestrelMessageBox when the process has one (the Kestrel program, the
  * Qt tests), owned by the window `owner` (a QWidget*, may be null); otherwise they become a trace line
  * on standard error when KESTREL_DEBUG is set. A host without a GUI never makes a call fail. */

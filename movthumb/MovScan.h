@@ -5,7 +5,9 @@
  * four-letter type; a size of 1 means a 64-bit size follows the type, a size of 0 that the atom runs
  * to the end of the file.
  *
- *  1. A scan of the whole file finds "pnot", "mdat" and "moov".
+ *  1. The top-level atoms are followed from the start of the file to "moov" (one header read per
+ *     atom, however large the media data); where they do not lead there (a damaged or foreign file),
+ *     a scan of the whole file finds "pnot", "mdat" and "moov", within the scan budget.
  *  2. A scan of "moov" finds the "minf" atoms; the type of each one's first child tells the video
  *     ("vmhd") from the sound ("smhd"); the last video one counts.
  *  3. A scan of the video "minf" finds "stsd", "stsz" and "stco"; the first sample description's

@@ -14,6 +14,9 @@
 
 #define QUILGRAB_DIB_HEADER_SIZE 40u
 #define QUILGRAB_BITS_PER_PIXEL 24u
+/* Frames beyond this many pixels are no camera movie's; the library refuses to build for them, and the
+ * grabber does not copy one either if a stream changes its size on the way. */
+#define QUILGRAB_MAX_PIXELS ((uint64_t)64 * 1024 * 1024)
 
 typedef struct _GstQuilGrab {
     GstVideoFilter parent;
@@ -73,7 +76,7 @@ static uint8_t* make_dib(const GstVideoFrame* frame, size_t* size_out, int32_t* 
     const uint64_t row_bytes = (((uint64_t)width * QUILGRAB_BITS_PER_PIXEL + 31u) / 32u) * 4u;
     const uint64_t image_size = row_bytes * height;
 
-    if (width == 0 || height == 0 || width > INT32_MAX || height > INT32_MAX || stride < 0 ||
+    if (width == 0 || height == 0 || (uint64_t)width * height > QUILGRAB_MAX_PIXELS || stride < 0 ||
         (uint64_t)stride < (uint64_t)width * 3u || image_size > UINT32_MAX - QUILGRAB_DIB_HEADER_SIZE) {
         *status = QUILGRAB_STATUS_BAD_FRAME;
         return NULL;

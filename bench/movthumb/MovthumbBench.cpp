@@ -125,7 +125,7 @@ int main(int argc, char** argv)
     const std::string fixtures = std::string(KESTREL_BUILD_DIR) + "/fixtures/movies";
     if (!std::filesystem::exists(fixtures + "/.complete")) {
         const std::string command = "bash '" + std::string(KESTREL_SOURCE_DIR) + "/scripts/fixtures/movies.sh' '" +
-                                    fixtures + "' '" + KESTREL_SHARED_DIR + "/testdata/realworld/movies_mjpeg'";
+                                    fixtures + "' '" + KESTREL_TESTDATA_DIR + "/realworld/movies_mjpeg'";
         if (std::system(command.c_str()) != 0) {
             std::fprintf(stderr, "movthumb_bench: the fixture script failed\n");
             return 1;

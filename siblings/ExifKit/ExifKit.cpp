@@ -1,10 +1,13 @@
-// ExifKit's exports. The files are read whole into memory once; Exiv2 parses the metadata from there and
-// the JPEG or TIFF decoder takes the same bytes, so every export sees one consistent file image.
+// ExifKit's exports. The check and the thumbnail read only a file's metadata (see PictureHead.h); the
+// exports that decode or rewrite the picture read the file whole into memory once, Exiv2 parses the
+// metadata from there and the JPEG or TIFF decoder takes the same bytes, so each sees one consistent
+// file image.
 
 #include "ExifKit.h"
 
 #include "ExifMeta.h"
 #include "FileUtil.h"
+#include "PictureHead.h"
 #include "TiffRead.h"
 #include "dib.h"
 #include "jpeg_io.h"
@@ -49,11 +52,11 @@ void* decodeJpeg(const std::vector<unsigned char>& data)
 
 extern "C" EXIFKIT_API int32_t Exif_CheckFormat(const char* path)
 {
-    std::vector<unsigned char> data;
-    if (!path || !ks::readWholeFile(path, data, kMaxFileBytes))
+    ks::PictureHead head;
+    if (!path || ks::readPictureHead(path, kMaxFileBytes, head) != ks::HeadStatus::Ok)
         return EXIFKIT_NOT_EXIF;
     ks::ExifFacts facts;
-    if (!ks::readExifFacts(data.data(), data.size(), facts) || !facts.exif)
+    if (!ks::readExifFacts(head.data(), head.size(), facts) || !facts.exif)
         return EXIFKIT_NOT_EXIF;
     return facts.form == ks::FileForm::Tiff ? EXIFKIT_EXIF_TIFF : EXIFKIT_EXIF_JPEG;
 }
@@ -62,15 +65,20 @@ extern "C" EXIFKIT_API int32_t Exif_GetThumbnail(const char* path, ExifParams* p
 {
     if (!path || !validParams(params))
         return EXIFKIT_BAD_ARGUMENT;
-    std::vector<unsigned char> data;
-    if (!ks::readWholeFile(path, data, kMaxFileBytes))
+    // Only the metadata are read (for a JPEG, its segments up to the frame header); the thumbnail lies
+    // among them, or is read on its own where a camera put it past the Exif segment.
+    ks::PictureHead head;
+    if (ks::readPictureHead(path, kMaxFileBytes, head) != ks::HeadStatus::Ok)
         return EXIFKIT_OPEN_FAILED;
     ks::ExifFacts facts;
-    if (!ks::readExifFacts(data.data(), data.size(), facts) || !facts.exif)
+    if (!ks::readExifFacts(head.data(), head.size(), facts) || !facts.exif)
         return EXIFKIT_NOT_EXIF;
     ks::EmbeddedThumbnail embedded;
-    if (!ks::readEmbeddedThumbnail(data.data(), data.size(), embedded))
-        return EXIFKIT_NO_THUMBNAIL;
+    if (!ks::readEmbeddedThumbnail(head.data(), head.size(), embedded)) {
+        if (!ks::readThumbnailPastSegment(path, head, embedded.data))
+            return EXIFKIT_NO_THUMBNAIL;
+        embedded.jpeg = true;
+    }
     void* dib = embedded.jpeg ? decodeJpeg(embedded.data) : ks::readTiffMemory(embedded.data.data(), embedded.data.size());
     if (!dib) {
         ks_trace("Exif_GetThumbnail: %s: thumbnail cannot be decoded", path);

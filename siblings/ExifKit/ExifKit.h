@@ -45,7 +45,7 @@ typedef struct ExifParams {
 #define EXIFKIT_EXIF_TIFF 1
 #define EXIFKIT_NOT_EXIF 2       /* not a JPEG with an Exif APP1 segment nor a TIFF with an Exif directory */
 #define EXIFKIT_BAD_ARGUMENT 3   /* null pointer, wrong size field, unknown direction, invalid DIB */
-#define EXIFKIT_OPEN_FAILED 4    /* the file cannot be read */
+#define EXIFKIT_OPEN_FAILED 4    /* the file cannot be read, or the name is no regular file */
 #define EXIFKIT_NO_THUMBNAIL 5   /* the Exif data hold no thumbnail */
 #define EXIFKIT_DECODE_FAILED 6  /* the picture or thumbnail data are damaged or of an unknown form */
 #define EXIFKIT_WRITE_FAILED 7   /* the file could not be written; the destination is untouched */
@@ -54,6 +54,10 @@ typedef struct ExifParams {
 #define EXIFKIT_TURN_270 0
 #define EXIFKIT_TURN_180 1
 #define EXIFKIT_TURN_90 2
+
+/* Exif_CheckFormat and Exif_GetThumbnail read only the file's metadata: of a JPEG its marker segments
+ * up to the frame header (the Exif segment whole, the others by their lengths), plus a thumbnail that
+ * IFD1 places past the Exif segment; a TIFF is read whole. */
 
 /* Whether the file at `path` is a JPEG whose Exif APP1 segment can be read, or a TIFF whose first
  * directory links an Exif directory. The content decides, never the name. */

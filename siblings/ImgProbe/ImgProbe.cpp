@@ -3,7 +3,7 @@
 #include "ImgProbe.h"
 
 #include "ExifMeta.h"
-#include "FileUtil.h"
+#include "PictureHead.h"
 
 #include <cstddef>
 #include <cstring>
@@ -14,19 +14,18 @@ static_assert(offsetof(ImgProbeExifInfo, dateTime) == 48);
 
 namespace {
 
-// Metadata sit at the start of the files these libraries meet, but a TIFF may put its directories at
-// the end, so the whole file is read; nothing of this size is a camera picture.
+// Only a file's metadata are read (see PictureHead.h); a TIFF larger than this is no camera picture.
 constexpr std::size_t kMaxProbeBytes = std::size_t{1} << 30;
 
-uint16_t formatCode(const std::vector<unsigned char>& data, const ks::ExifFacts* facts)
+uint16_t formatCode(const ks::PictureHead& head, const ks::ExifFacts* facts)
 {
-    switch (ks::sniffForm(data.data(), data.size())) {
+    switch (head.form) {
     case ks::FileForm::Bmp:
         return IMGPROBE_FORMAT_BMP;
     case ks::FileForm::Jpeg: {
         if (facts && facts->exif)
             return facts->exifMajor >= 2 ? IMGPROBE_FORMAT_EXIF2_JPEG : IMGPROBE_FORMAT_EXIF1_JPEG;
-        return ks::scanJpegSegments(data.data(), data.size()).jfif ? IMGPROBE_FORMAT_JFIF : IMGPROBE_FORMAT_JPEG;
+        return head.jfif ? IMGPROBE_FORMAT_JFIF : IMGPROBE_FORMAT_JPEG;
     }
     case ks::FileForm::Tiff:
         if (facts && facts->exif)
@@ -51,12 +50,12 @@ extern "C" IMGPROBE_API uint16_t _GetImageFormat(const char* path, uint16_t* for
     if (!path || !format)
         return IMGPROBE_BAD_ARGUMENT;
     *format = IMGPROBE_FORMAT_OTHER;
-    std::vector<unsigned char> data;
-    if (!ks::readWholeFile(path, data, kMaxProbeBytes))
+    ks::PictureHead head;
+    if (ks::readPictureHead(path, kMaxProbeBytes, head) != ks::HeadStatus::Ok)
         return IMGPROBE_OPEN_FAILED;
     ks::ExifFacts facts;
-    const bool known = ks::readExifFacts(data.data(), data.size(), facts);
-    *format = formatCode(data, known ? &facts : nullptr);
+    const bool known = ks::readExifFacts(head.data(), head.size(), facts);
+    *format = formatCode(head, known ? &facts : nullptr);
     return IMGPROBE_OK;
 }
 
@@ -66,16 +65,16 @@ extern "C" IMGPROBE_API uint16_t _GetExifInfo(const char* path, void* block)
         return IMGPROBE_BAD_ARGUMENT;
     auto* info = static_cast<ImgProbeExifInfo*>(block);
     std::memset(info, 0, sizeof *info);
-    std::vector<unsigned char> data;
-    if (!ks::readWholeFile(path, data, kMaxProbeBytes))
+    ks::PictureHead head;
+    if (ks::readPictureHead(path, kMaxProbeBytes, head) != ks::HeadStatus::Ok)
         return IMGPROBE_OPEN_FAILED;
     ks::ExifFacts facts;
-    if (!ks::readExifFacts(data.data(), data.size(), facts) || !facts.exif)
+    if (!ks::readExifFacts(head.data(), head.size(), facts) || !facts.exif)
         return IMGPROBE_NO_EXIF;
     info->width = facts.reportedWidth();
     info->height = facts.reportedHeight();
     info->orientation = static_cast<uint16_t>(facts.orientation);
-    info->format = formatCode(data, &facts);
+    info->format = formatCode(head, &facts);
     std::memcpy(info->exifVersion, facts.exifVersion, sizeof info->exifVersion);
     copyText(info->make, sizeof info->make, facts.make);
     copyText(info->model, sizeof info->model, facts.model);

@@ -4,7 +4,9 @@
  * ImgProbe: what kind of picture file is this, and what does its Exif data say. On Exiv2.
  *
  * Loaded by name ("ImgProbe" = libImgProbe.so) and bound by export name. Both exports read the file only;
- * they never change it, never print and never end the process.
+ * they never change it, never print and never end the process. Of a JPEG they read only the marker
+ * segments up to its frame header; a TIFF is read whole. A name that is no regular file (a FIFO, a
+ * device) is not opened and counts as a file that cannot be read.
  */
 
 #include <stdint.h>

@@ -1,5 +1,7 @@
 #include "FileUtil.h"
 
+#include "regular_file.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <strings.h>
@@ -63,7 +65,7 @@ bool hasExtension(const std::string& path, const char* extension)
 
 bool readWholeFile(const std::string& path, std::vector<unsigned char>& data, std::size_t maxBytes)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ks_open_regular(path.c_str());
     if (fd < 0)
         return false;
     struct stat info;

@@ -1,10 +1,24 @@
 #include "dib.h"
 #include "jpeg_io.h"
 #include "jpeg_trap.h"
+#include "regular_file.h"
 
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <unistd.h>
+
+/* A stream on a regular file only (see regular_file.h); null when the path names anything else. */
+static FILE* open_picture(const char* path)
+{
+    const int fd = path ? ks_open_regular(path) : -1;
+    if (fd < 0)
+        return NULL;
+    FILE* file = fdopen(fd, "rb");
+    if (!file)
+        close(fd);
+    return file;
+}
 
 /* Warnings that mean the picture data are damaged. libjpeg would carry on and fill the rest of the
  * picture with grey; a browser that shows such a picture as if it were whole hides the damage, so the
@@ -154,7 +168,7 @@ static void* decode(FILE* file, const unsigned char* data, size_t size, int* sta
 
 void* ks_jpeg_decode_file(const char* path, int* status)
 {
-    FILE* file = path ? fopen(path, "rb") : NULL;
+    FILE* file = open_picture(path);
     if (!file) {
         if (status)
             *status = KS_JPEG_OPEN_FAILED;
@@ -177,7 +191,7 @@ void* ks_jpeg_decode_memory(const unsigned char* data, size_t size, int* status)
 
 int ks_jpeg_read_size(const char* path, int* width, int* height)
 {
-    FILE* file = path ? fopen(path, "rb") : NULL;
+    FILE* file = open_picture(path);
     if (!file)
         return KS_JPEG_OPEN_FAILED;
     struct jpeg_decompress_struct cinfo;

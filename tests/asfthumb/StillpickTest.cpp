@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <memory>
@@ -142,6 +143,66 @@ TEST_F(StillpickTest, FilesWithoutVideoFailTheBuild)
         EXPECT_NE(testing::internal::GetCapturedStderr().find("Not Graph Builder\r\n"), std::string::npos);
     }
     unsetenv("KESTREL_DEBUG");
+}
+
+TEST_F(StillpickTest, NamesThatAreNoRegularFilesAreRefusedAtOnce)
+{
+    // Nobody ever writes into the FIFO: a call that opened it would wait for ever (the test's time-out
+    // is the guard). A folder and a character device are refused the same way.
+    TempFolder other;
+    const std::string fifo = other.file("clip.asf");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::filesystem::create_symlink(fifo, other.file("link.asf"));
+    for (const std::string& path : {fifo, other.file("link.asf"), other.path(), std::string("/dev/zero")}) {
+        SCOPED_TRACE(path);
+        Dib dib;
+        EXPECT_EQ(grab(path, &dib), STILLPICK_NO_GRAPH);
+        EXPECT_EQ(dib, nullptr);
+    }
+}
+
+// The movie's video stream header with its declared picture size: the encoded size, then the bitmap
+// header's own width and height. Returns false when the pattern is not found exactly once.
+bool declareSize(Bytes& movie, uint32_t width, uint32_t height)
+{
+    const auto le = [](uint32_t v) { return Bytes{uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)}; };
+    const Bytes oldWidth = le(320), oldHeight = le(240);
+    size_t found = 0, at = 0;
+    for (size_t i = 0; i + 23 <= movie.size(); ++i) {
+        const auto is = [&](size_t offset, const Bytes& value) {
+            return std::equal(value.begin(), value.end(), movie.begin() + long(i + offset));
+        };
+        // width, height, flags (1 byte), format size (2 bytes), biSize, biWidth, biHeight
+        if (is(0, oldWidth) && is(4, oldHeight) && is(15, oldWidth) && is(19, oldHeight)) {
+            ++found;
+            at = i;
+        }
+    }
+    if (found != 1)
+        return false;
+    for (size_t offset : {size_t(0), size_t(15)}) {
+        const Bytes w = le(width), h = le(height);
+        std::copy(w.begin(), w.end(), movie.begin() + long(at + offset));
+        std::copy(h.begin(), h.end(), movie.begin() + long(at + offset + 4));
+    }
+    return true;
+}
+
+TEST_F(StillpickTest, HugeDeclaredPictureIsRefusedBeforeDecoding)
+{
+    // 9,000 x 9,000 is about 81 Mpixel: refused. The same movie declaring its real size still works, so
+    // the refusal comes from the size and not from the edit.
+    TempFolder other;
+    for (const uint32_t side : {9000u, 320u}) {
+        SCOPED_TRACE(side);
+        Bytes movie = readFile(fixture("wmv2.asf"));
+        ASSERT_TRUE(declareSize(movie, side, side == 320u ? 240u : side));
+        const std::string path = other.file("declared" + std::to_string(side) + ".asf");
+        writeFile(path, movie);
+        Dib dib;
+        EXPECT_EQ(grab(path, &dib), side == 320u ? STILLPICK_OK : STILLPICK_NO_GRAPH);
+        EXPECT_EQ(dib != nullptr, side == 320u);
+    }
 }
 
 TEST_F(StillpickTest, GrabberThatNeverPostsTimesOutWith16)

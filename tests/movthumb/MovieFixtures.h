@@ -2,6 +2,8 @@
 // Helpers shared by the movie thumbnail tests: the fixture folder (made by scripts/fixtures/movies.sh on
 // first use, once for all test processes), PPM pictures and packed DIBs as plain RGB pixels, and PSNR.
 
+#include "TestData.h"
+
 #include <cctype>
 #include <cmath>
 #include <cstdint>
@@ -39,7 +41,7 @@ inline std::string fixtureFolder(const std::string& script, const std::string& n
 
 inline std::string movieFixtures()
 {
-    return fixtureFolder("movies.sh", "movies", std::string(KESTREL_SHARED_DIR) + "/testdata/realworld/movies_mjpeg");
+    return fixtureFolder("movies.sh", "movies", testdata::realWorld("movies_mjpeg"));
 }
 
 inline std::vector<uint8_t> readFile(const std::string& path)

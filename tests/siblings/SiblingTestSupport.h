@@ -2,6 +2,8 @@
 // Helpers for the codec library tests: the fixture and real camera files, outside tools as oracles
 // (djpeg, exiv2), and small packed DIBs built by hand.
 
+#include "TestData.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QDirIterator>
@@ -41,20 +43,30 @@ inline std::string fixture(const char* name)
 
 inline QString realWorldFolder()
 {
-    return QStringLiteral(KESTREL_SHARED_DIR "/testdata/realworld");
+    return QString::fromStdString(testdata::realWorld());
 }
 
-// Every real camera JPEG (".jpg" in any case) under a folder of the real-world set.
+// Every JPEG (".jpg" in any case) of a category of the test data: first the real camera files under
+// realworld/<category>, then the pictures made in their place under made/<category> (standing in for
+// camera files whose licence we could not confirm). Each part is sorted by path.
 inline std::vector<std::string> realJpegs(const char* category)
 {
     std::vector<std::string> files;
-    QDirIterator it(realWorldFolder() + QLatin1Char('/') + QLatin1String(category), QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        if (path.endsWith(QLatin1String(".jpg"), Qt::CaseInsensitive))
-            files.push_back(path.toStdString());
+    for (const char* part : {"realworld", "made"}) {
+        const QString folder = QString::fromStdString(testdata::root()) + QLatin1Char('/') + QLatin1String(part) +
+                               QLatin1Char('/') + QLatin1String(category);
+        std::vector<std::string> found;
+        QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            if (path.endsWith(QLatin1String(".jpg"), Qt::CaseInsensitive))
+                found.push_back(path.toStdString());
+        }
+        std::sort(found.begin(), found.end());
+        files.insert(files.end(), found.begin(), found.end());
     }
-    std::sort(files.begin(), files.end());
+    if (files.empty())
+        testdata::require(std::string("realworld/") + category);  // ends the program naming what is missing
     return files;
 }
 
