@@ -16,9 +16,10 @@ bool BmpThumbDecoder::identify(QFile& file, const QString& path, const LoadReque
     return header.size() == kFileHeaderBytes && header.startsWith("BM") && file.size() >= kSmallestBitmap;
 }
 
-int BmpThumbDecoder::decode(QFile&, const QString& path, DecodeResult& result)
+int BmpThumbDecoder::decode(QFile& file, const QString&, DecodeResult& result)
 {
-    imaging::PackedDib picture = imaging::readBmpFile(path);
+    // From the file the loader opened: the path is not opened a second time.
+    imaging::PackedDib picture = imaging::readBmpFile(file);
     if (picture.isValid() && (picture.isCompressed() || picture.isTopDown()))
         return 1;
     return keep(std::move(picture), result);

@@ -1,5 +1,6 @@
 #include "browser/CGridRenderer.h"
 
+#include "browser/ItemTexts.h"
 #include "browser/ShellFileInfo.h"
 #include "imaging/DibResampler.h"
 #include "imaging/FitRect.h"
@@ -81,7 +82,7 @@ void CGridRenderer::draw(QPainter& painter, const RenderContext& context)
         // The shell's display name, so extensions follow the user's setting; drawText clips to the box.
         painter.setPen(context.captionColour);
         painter.drawText(geometry_.caption.translated(cell.topLeft()), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                         shell::displayName(context.folder + QLatin1Char('/') + item->name));
+                         shell::displayName(item->name));
     }
     for (int position = context.topItem; position <= last; ++position) {
         if (context.items[static_cast<std::size_t>(position)]->isSelected())
@@ -102,14 +103,16 @@ void CGridRenderer::drawBorder(QPainter& painter, const QSize& client) const
         painter.drawImage(0, y, left);
 }
 
-void CGridRenderer::drawPicture(QPainter& painter, const RenderContext& context, const FileItem& item,
+void CGridRenderer::drawPicture(QPainter& painter, const RenderContext&, const FileItem& item,
                                 const QRect& picture) const
 {
     const imaging::PackedDib& dib = item.thumbnail->dib;
     if (item.kind == -1 || item.loadState == FileItem::kToLoad || !dib || !dib.isValid()) {
+        // The icon of the item's type as far as it is known: nothing is looked up on disk here.
         const QRect icon(picture.left() + (picture.width() - kIconSize) / 2,
                          picture.top() + (picture.height() - kIconSize) / 2, kIconSize, kIconSize);
-        shell::fileIcon(context.folder + QLatin1Char('/') + item.name).paint(&painter, icon);
+        const QPixmap pixmap = shell::mimeIcon(shownFacts(item).mimeName, kIconSize);
+        painter.drawPixmap(icon, pixmap);
         return;
     }
     imaging::FitRectangle fitted;

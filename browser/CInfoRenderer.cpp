@@ -21,16 +21,9 @@ void CInfoRenderer::draw(QPainter& painter, const RenderContext& context)
             painter.drawImage(cell.topLeft(), frame_);
         drawPicture(painter, context, *item, geometry_.picture.translated(cell.topLeft()));
         painter.setPen(context.captionColour);
+        // The facts were read with the thumbnail (or the listing's stand in): painting reads no file.
         const QRect text = geometry_.information.translated(cell.topLeft());
-        painter.save();
-        painter.setClipRect(text);
-        int top = text.top();
-        for (const QString& line : informationLines(context.folder, *item)) {
-            painter.drawText(QRect(text.left(), top, text.width(), kInformationLineHeight),
-                             Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, line);
-            top += kInformationLineHeight;
-        }
-        painter.restore();
+        drawInformationLines(painter, text, text.top(), informationLines(shownFacts(*item), *item));
         if (item->isSelected())
             drawSelection(painter, cell);
     }

@@ -1,6 +1,6 @@
 #include "browser/COwnerDrawListCtrl.h"
 
-#include "app/design/CDesignScrollBar.h"
+#include "design/CDesignScrollBar.h"
 #include "browser/CGridRenderer.h"
 #include "browser/CHeaderCtrlEx.h"
 #include "browser/CInfoRenderer.h"
@@ -201,11 +201,16 @@ RenderContext COwnerDrawListCtrl::context(const std::vector<FileItem*>& items) c
 
 QImage COwnerDrawListCtrl::render()
 {
+    std::lock_guard list(listLock_);
+    std::lock_guard guard(store_);
+    return renderLocked();
+}
+
+QImage COwnerDrawListCtrl::renderLocked()
+{
     QImage canvas(size(), QImage::Format_RGB32);
     canvas.fill(QColor::fromRgb(kBackground));
     QPainter painter(&canvas);
-    std::lock_guard list(listLock_);
-    std::lock_guard guard(store_);
     const std::vector<FileItem*> items = displayedItems();
     if (renderer_)
         renderer_->draw(painter, context(items));
@@ -214,8 +219,24 @@ QImage COwnerDrawListCtrl::render()
 
 void COwnerDrawListCtrl::paintEvent(QPaintEvent*)
 {
-    const QImage canvas = render();
-    QPainter(this).drawImage(0, 0, canvas);
+    ++paintDepth_;
+    // The worker holds the store's lock while it lists, sorts and filters a folder. The window never
+    // waits for that: it shows what it drew last and draws again a moment later.
+    std::unique_lock list(listLock_, std::try_to_lock);
+    std::unique_lock guard(store_, std::defer_lock);
+    if (list.owns_lock() && guard.try_lock()) {
+        lastCanvas_ = renderLocked();
+        guard.unlock();
+        list.unlock();
+    } else if (!retryTimer_.isActive()) {
+        retryTimer_.start(kBusyRetryMs, this);
+    }
+    QPainter painter(this);
+    if (lastCanvas_.size() == size())
+        painter.drawImage(0, 0, lastCanvas_);
+    else
+        painter.fillRect(rect(), QColor::fromRgb(kBackground));
+    --paintDepth_;
 }
 
 void COwnerDrawListCtrl::resizeEvent(QResizeEvent* event)
@@ -234,6 +255,35 @@ void COwnerDrawListCtrl::selectAll()
         list::selectAll(displayedItems());
     }
     update();
+    emit selectionChanged();
+}
+
+bool COwnerDrawListCtrl::editCurrentName()
+{
+    if (current_ < 0)
+        return false;
+    QString name;
+    {
+        std::lock_guard guard(store_);
+        const std::vector<FileItem*> items = displayedItems();
+        if (current_ >= int(items.size()))
+            return false;
+        name = items[size_t(current_)]->name;
+    }
+    scrollToItem(current_);
+    const QRect cell = geometry_.cellRect(current_, topItem_, columns());
+    // The caption's place in the grid; the information and details layouts edit over the row's text.
+    QRect box = geometry_.caption.isEmpty() ? QRect(cell.left(), cell.top(), cell.width(), fontHeight() + 6)
+                                            : geometry_.caption.translated(cell.topLeft()).adjusted(-2, -2, 2, 4);
+    if (!geometry_.information.isEmpty())
+        box = QRect(geometry_.information.translated(cell.topLeft()).topLeft(), QSize(geometry_.information.width(), fontHeight() + 6));
+    const int position = current_;
+    editBox_->disconnect(this);
+    connect(editBox_, &CPopupEditBox::accepted, this, [this, position](const QString& text) {
+        emit renameAccepted(position, text);
+    });
+    editBox_->edit(box, name);
+    return true;
 }
 
 void COwnerDrawListCtrl::deselectAll()
@@ -248,11 +298,25 @@ void COwnerDrawListCtrl::deselectAll()
 void COwnerDrawListCtrl::mousePressEvent(QMouseEvent* event)
 {
     setFocus();
-    if (event->button() != Qt::LeftButton)
-        return;
     const QPoint point = event->position().toPoint();
     const int displayed = displayedCount();
     const int hit = geometry_.hitTest(point, topItem_, columns(), displayed);
+    if (event->button() == Qt::RightButton) {
+        // A right click on an item outside the selection makes it the selection, as a left click would.
+        if (hit >= 0) {
+            current_ = hit;
+            std::lock_guard guard(store_);
+            const std::vector<FileItem*> items = displayedItems();
+            if (hit < int(items.size()) && !items[size_t(hit)]->isSelected())
+                list::click(items, hit, {false, false}, anchor_);
+        }
+        update();
+        emit selectionChanged();
+        emit contextMenuRequested(event->globalPosition().toPoint());
+        return;
+    }
+    if (event->button() != Qt::LeftButton)
+        return;
     current_ = hit;
     pressedItem_ = hit;
     dragStarted_ = false;
@@ -274,6 +338,7 @@ void COwnerDrawListCtrl::mousePressEvent(QMouseEvent* event)
                     anchor_);
     }
     update();
+    emit selectionChanged();
 }
 
 void COwnerDrawListCtrl::mouseMoveEvent(QMouseEvent* event)
@@ -296,6 +361,7 @@ void COwnerDrawListCtrl::mouseReleaseEvent(QMouseEvent* event)
         updateBand(event->position().toPoint());
         banding_ = false;
         bandTimer_.stop();
+        emit selectionChanged();
     }
     pressedItem_ = -1;
 }
@@ -324,6 +390,11 @@ void COwnerDrawListCtrl::updateBand(const QPoint& cursor)
 
 void COwnerDrawListCtrl::timerEvent(QTimerEvent* event)
 {
+    if (event->timerId() == retryTimer_.timerId()) {
+        retryTimer_.stop();
+        update();
+        return;
+    }
     if (event->timerId() != bandTimer_.timerId()) {
         QWidget::timerEvent(event);
         return;

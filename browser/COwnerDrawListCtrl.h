@@ -43,6 +43,8 @@ public:
     // The rubber band scrolls the list while the cursor is this close to the top or bottom edge.
     static constexpr int kAutoScrollZone = 10;
     static constexpr int kAutoScrollPeriodMs = 100;
+    // A paint that finds the store busy (a listing, a sort) tries again after this long.
+    static constexpr int kBusyRetryMs = 15;
 
     COwnerDrawListCtrl(QWidget* parent, ItemStore& store, std::mutex& listLock);
     ~COwnerDrawListCtrl() override;
@@ -82,11 +84,22 @@ public:
     void deselectAll();
     // Renders the client area as paintEvent does (also for tests).
     QImage render();
+    // True while the list paints itself (nothing that shows a box may run then).
+    bool isPainting() const { return paintDepth_ > 0; }
+
+    // Opens the edit box over the current item's caption with its name; false when there is no current
+    // item. The accepted text comes back as renameAccepted.
+    bool editCurrentName();
 
 signals:
     void openRequested(int position);
     void dragRequested(int position);
     void deleteRequested();
+    // A right click: the item under the cursor (if any) is selected, the owner shows its menu.
+    void contextMenuRequested(const QPoint& globalPos);
+    // The selection may have changed (a click, the rubber band, select all).
+    void selectionChanged();
+    void renameAccepted(int position, const QString& name);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -102,6 +115,7 @@ protected:
 private:
     // Under the list lock and the store's lock.
     std::vector<FileItem*> displayedItems() const;
+    QImage renderLocked();
     int displayedCount() const;
     RenderContext context(const std::vector<FileItem*>& items) const;
     void createScrollBar();
@@ -133,4 +147,8 @@ private:
     QPoint bandStart_;
     QPoint bandCursor_;
     QBasicTimer bandTimer_;
+    // What was painted last, shown again while the store is busy elsewhere.
+    QImage lastCanvas_;
+    QBasicTimer retryTimer_;
+    int paintDepth_ = 0;
 };

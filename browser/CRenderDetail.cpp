@@ -44,9 +44,11 @@ void CRenderDetail::readWidthsFromHeader()
         widths_[column] = header_->sectionSize(column);
 }
 
-QString CRenderDetail::text(const QString& folder, const FileItem& item, int column) const
+QString CRenderDetail::text(const QString&, const FileItem& item, int column) const
 {
-    return detailCellText(folder, item, column);
+    // From the facts read with the thumbnail: neither a repaint nor fitting a column over a whole folder
+    // touches the disk.
+    return detailCellText(shownFacts(item), item, column);
 }
 
 QRect CRenderDetail::rowRect(int position, const RenderContext& context) const
@@ -89,9 +91,9 @@ void CRenderDetail::drawRow(QPainter& painter, const RenderContext& context, con
     const QColor rowColour = QColor::fromRgb(kRowColour);
     painter.fillRect(row, rowColour);
 
-    const QString path = itemPath(context.folder, item.name);
+    const ItemFacts facts = shownFacts(item);
     const QRect icon(row.left(), row.top(), kIconSize, kIconSize);
-    shell::fileIcon(path).paint(&painter, icon);
+    painter.drawPixmap(icon, shell::mimeIcon(facts.mimeName, kIconSize));
     if (widths_[ColumnName] < kIconSize) {
         // A column narrower than the icon must not show the rest of it.
         const int from = row.left() + std::max(0, widths_[ColumnName]);
@@ -105,7 +107,7 @@ void CRenderDetail::drawRow(QPainter& painter, const RenderContext& context, con
         if (box.width() <= 0)
             continue;
         const Qt::Alignment horizontal = column == ColumnSize ? Qt::AlignRight : Qt::AlignLeft;
-        const QString shown = metrics.elidedText(text(context.folder, item, column), Qt::ElideRight, box.width());
+        const QString shown = metrics.elidedText(detailCellText(facts, item, column), Qt::ElideRight, box.width());
         painter.save();
         painter.setClipRect(box);
         painter.drawText(box, horizontal | Qt::AlignVCenter | Qt::TextSingleLine, shown);

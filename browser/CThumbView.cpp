@@ -2,6 +2,7 @@
 
 #include "browser/COwnerDrawListCtrl.h"
 #include "browser/FileProperties.h"
+#include "browser/LibraryNotices.h"
 #include "browser/ListGeometry.h"
 #include "browser/StandardDecoders.h"
 #include "imaging/ImgProbeBinding.h"
@@ -83,7 +84,17 @@ public:
     {
         post([passId](CThumbView* view) { view->passCompleted(passId); });
     }
-    ImageFormatProbe imageFormatProbe() override { return libraryImageFormatProbe(); }
+    // The filters probe under the store's lock, on the worker or in a command: a missing ImgProbe waits
+    // for the event loop like the worker's own messages.
+    ImageFormatProbe imageFormatProbe() override
+    {
+        return libraryImageFormatProbe([this](const LibraryMessage& message) { libraryMessage(message); });
+    }
+    void libraryMessage(const LibraryMessage& message) override
+    {
+        if (notices_.add(message))
+            post([](CThumbView* view) { view->sink_->notices_.showWaiting(); });
+    }
 
     template <typename Call>
     void post(Call call)
@@ -99,6 +110,7 @@ private:
     std::mutex mutex_;
     CThumbView* view_;
     ViewSettings settings_;
+    LibraryNotices notices_;
 };
 
 CThumbView::CThumbView(QWidget* parent, DecoderFactory decoders, ThumbnailLoader::Timing timing)
@@ -116,6 +128,13 @@ CThumbView::CThumbView(QWidget* parent, DecoderFactory decoders, ThumbnailLoader
     connect(list_, &COwnerDrawListCtrl::openRequested, this, &CThumbView::openRequested);
     connect(list_, &COwnerDrawListCtrl::dragRequested, this, &CThumbView::dragRequested);
     connect(list_, &COwnerDrawListCtrl::deleteRequested, this, &CThumbView::deleteRequested);
+    connect(list_, &COwnerDrawListCtrl::contextMenuRequested, this, &CThumbView::contextMenuRequested);
+    connect(list_, &COwnerDrawListCtrl::selectionChanged, this, &CThumbView::figuresChanged);
+    connect(list_, &COwnerDrawListCtrl::renameAccepted, this, [this](int position, const QString& name) {
+        const QStringList names = displayedNames(position);
+        if (!names.isEmpty())
+            emit renameRequested(QDir(folder_).filePath(names.first()), name);
+    });
     // A single decoded file joins the store from the GUI thread; lay out once the store is free again.
     store_->setChangedCallback([sink = sink_.get()] { sink->layoutChanged(); });
     updateSettings();
@@ -190,6 +209,76 @@ void CThumbView::openFolder(const QString& folder)
     loader_->start(request);
 }
 
+QStringList CThumbView::displayedNames(int which) const
+{
+    QStringList names;
+    std::lock_guard guard(*store_);
+    int position = 0;
+    for (const std::int32_t number : store_->displayOrder()) {
+        const FileItem* item = store_->find(number);
+        const bool wanted = which == kAllDisplayed || (which == kSelectedOnly ? item && item->isSelected() : position == which);
+        if (item && wanted)
+            names << item->name;
+        ++position;
+    }
+    return names;
+}
+
+QStringList CThumbView::selectedNames() const
+{
+    return displayedNames(kSelectedOnly);
+}
+
+QStringList CThumbView::selectedPaths() const
+{
+    QStringList paths;
+    for (const QString& name : selectedNames())
+        paths << QDir(folder_).filePath(name);
+    return paths;
+}
+
+CThumbView::Figures CThumbView::figures() const
+{
+    Figures figures;
+    std::lock_guard guard(*store_);
+    figures.listed = int(store_->size());
+    for (const std::int32_t number : store_->displayOrder()) {
+        const FileItem* item = store_->find(number);
+        if (!item)
+            continue;
+        ++figures.displayed;
+        if (item->isSelected())
+            ++figures.selected;
+    }
+    return figures;
+}
+
+int CThumbView::dropVanishedSelected()
+{
+    loader_->stop();
+    int dropped = 0;
+    {
+        std::lock_guard list(sink_->listLock());
+        std::lock_guard guard(*store_);
+        std::vector<std::int32_t> gone;
+        for (const std::int32_t number : store_->displayOrder()) {
+            const FileItem* item = store_->find(number);
+            if (item && item->isSelected() && !QFileInfo::exists(QDir(folder_).filePath(item->name)))
+                gone.push_back(number);
+        }
+        for (const std::int32_t number : gone)
+            dropped += store_->remove(number);
+    }
+    openFolder(folder_);
+    emit figuresChanged();
+    return dropped;
+}
+
+bool CThumbView::startRename()
+{
+    return list_->editCurrentName();
+}
+
 void CThumbView::stopLoading()
 {
     loader_->setEnabled(false);
@@ -205,6 +294,7 @@ void CThumbView::passCompleted(std::uint64_t passId)
 {
     if (passId == loader_->currentPass())
         list_->layoutItems();
+    emit figuresChanged();
 }
 
 void CThumbView::setSortKey(int key)
@@ -240,6 +330,7 @@ void CThumbView::setFilter(int code)
     if (!folder_.isEmpty())
         filterItems(*store_, filter_, folder_, sink_->imageFormatProbe());
     list_->layoutItems();
+    emit figuresChanged();
 }
 
 void CThumbView::setThumbnailSize(int pixels)

@@ -10,6 +10,7 @@
 #include "browser/ThumbnailLoader.h"
 #include "imaging/ImgShiftBinding.h"
 
+#include <QStringList>
 #include <QWidget>
 
 #include <memory>
@@ -55,6 +56,28 @@ public:
     void convertSelected(int mode);
     void setDvFilterSettings(const imaging::DvFilterSettings& settings) { dvFilter_ = settings; }
 
+    // Names of displayed items in display order: the selected ones (kSelectedOnly), all of them
+    // (kAllDisplayed), or the one at display position `which`.
+    static constexpr int kSelectedOnly = -1;
+    static constexpr int kAllDisplayed = -2;
+    QStringList displayedNames(int which) const;
+    // The names of the selected displayed items, in display order.
+    QStringList selectedNames() const;
+    // The same as full paths in the current folder.
+    QStringList selectedPaths() const;
+    // The status bar's figures: items listed, items displayed, displayed items selected.
+    struct Figures {
+        int listed = 0;
+        int displayed = 0;
+        int selected = 0;
+    };
+    Figures figures() const;
+    // Drops every selected item whose file is gone (after a delete), then lists the folder again,
+    // keeping the thumbnails of the rest. Returns the number of items dropped.
+    int dropVanishedSelected();
+    // Opens the list's edit box on the current item's name; the new name comes back as renameRequested.
+    bool startRename();
+
     int layout() const;
     int thumbnailSize() const;
     int sortKey() const { return sortKey_; }
@@ -73,6 +96,10 @@ signals:
     void openRequested(int position);
     void dragRequested(int position);
     void deleteRequested();
+    void contextMenuRequested(const QPoint& globalPos);
+    // The selection or the listing changed: the status figures may be different.
+    void figuresChanged();
+    void renameRequested(const QString& path, const QString& newName);
 
 private:
     class Sink;
@@ -80,6 +107,7 @@ private:
     void passCompleted(std::uint64_t passId);
     // The desktop folder's full path when `path` names it by its last component, else `path`.
     static QString resolveDesktopName(const QString& path);
+
 
     DecoderFactory decoders_;
     std::shared_ptr<ItemStore> store_;

@@ -2,11 +2,13 @@
 // One file's decode outcome, filled by the loader and the decoders.
 
 #include "browser/FileTime.h"
+#include "browser/ItemFacts.h"
 #include "imaging/PackedDib.h"
 
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 
 class ItemStore;
 
@@ -26,4 +28,5 @@ struct DecodeResult {
     FileTime lastWrite = 0;
     ItemStore* store = nullptr;
     std::int32_t enlarge = 0;  // the picture wants scaling up to the box when smaller
+    std::shared_ptr<const ItemFacts> facts;  // read with a single file's decode; null in a pass
 };

@@ -14,6 +14,12 @@ public:
     bool identify(QFile& file, const QString& path, const LoadRequest& request) override;
     int decode(QFile& file, const QString& path, DecodeResult& result) override;
 
+    // The middle of `thumbnail` in the shape of a shapeWidth x shapeHeight picture: the bands a camera
+    // puts around a picture of another shape are cut away. Returned as it came when the shapes agree to
+    // a pixel, and for pictures of less than 8 bits.
+    static imaging::PackedDib cropToShape(imaging::PackedDib thumbnail, int shapeWidth, int shapeHeight);
+    static constexpr int kShapeTolerance = 1;
+
 protected:
     QSize reportedSize() const override { return exifSize_; }
     bool enlarges() const override { return true; }

@@ -13,8 +13,13 @@ int FormatThumbDecoder::render(imaging::PackedDib& target, int boxWidth, int box
     imaging::FitRectangle fitted;
     if (imaging::FitRect(picture_.width(), picture_.height(), boxWidth, boxHeight, enlarges(), fitted) != 0)
         return 1;
-    // The thumbnail is exactly the fitted size: the picture goes to its corner, not to the box's centre.
-    const imaging::FitRectangle corner{0, 0, fitted.width(), fitted.height()};
+    // The thumbnail was made at the fitted size of the size the decoder reported; the whole picture
+    // fills it from its corner. Should the kept picture's own fit come out a pixel different (an Exif
+    // thumbnail stands for a picture of another size), it is still the target that decides, so nothing
+    // of the picture is cut and nothing is written past the target's rows.
+    imaging::FitRectangle corner{0, 0, fitted.width(), fitted.height()};
+    if (target && target.isValid())
+        corner = imaging::FitRectangle{0, 0, target.width(), target.height()};
     if (imaging::resampleDib(picture_, target, corner, /*smooth=*/true) != imaging::kResampleOk)
         return 1;
     const QSize size = reportedSize();

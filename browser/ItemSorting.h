@@ -5,6 +5,8 @@
 // item numbers, so the map's order becomes the sorted order; the filter then walks the map and rebuilds
 // the display order. Both run under the store's lock.
 
+#include "browser/ItemFacts.h"
+
 #include <QString>
 
 #include <functional>
@@ -52,8 +54,9 @@ QString extensionOf(const QString& name);
 
 // Asks the image-format probe about a file: the codes of _GetImageFormat (16 and 17 are Exif-TIFF).
 using ImageFormatProbe = std::function<int(const QString& path)>;
-// The program's probe: ImgProbe's _GetImageFormat, bound for each call (0 when it cannot run).
-ImageFormatProbe libraryImageFormatProbe();
+// The program's probe: ImgProbe's _GetImageFormat, bound for each call (0 when it cannot run, and for
+// anything but a regular file). A missing library is told to `notice`, or shown at once without one.
+ImageFormatProbe libraryImageFormatProbe(LibraryMessageFn notice = {});
 
 enum FilterCode : int {
     FilterAll = 0,

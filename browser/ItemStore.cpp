@@ -81,6 +81,7 @@ std::int32_t ItemStore::addDecoded(DecodeResult& result, int position)
     auto item = std::make_unique<FileItem>();
     item->name = result.name;
     item->thumbnail->store(std::move(result.thumbnail), result.kind, result.width, result.height, result.bitCount);
+    item->thumbnail->facts = result.facts;
     item->size = result.size;
     item->lastWrite = result.lastWrite;
     item->kind = result.kind;

@@ -2,12 +2,15 @@
 // The texts the browser shows about one item: the cells of the details list, the information lines
 // beside a thumbnail, and the fields of the properties sheet.
 //
-// Sizes and times are read again from the file each time a text is made, so a file deleted or rewritten
-// behind the view's back shows what is true now ("(不明)" once it is gone). The picture's size and
-// depth come from the item's thumbnail holder; the caller holds the list lock while it reads them.
+// The forms that take a folder read sizes and times again from the file, so a file deleted or
+// rewritten behind the view's back shows what is true now ("(不明)" once it is gone). The painters use
+// the forms that take ItemFacts instead: those read nothing, so a repaint never touches the disk. The
+// picture's size and depth come from the item's thumbnail holder; the caller holds the list lock while
+// it reads them.
 
 #include "browser/DetailColumns.h"
 #include "browser/FileItem.h"
+#include "browser/ItemFacts.h"
 
 #include <QString>
 #include <QStringList>
@@ -27,6 +30,13 @@ QString detailCellText(const QString& folder, const FileItem& item, int column);
 
 // The seven information lines of the thumbnails-with-information layout.
 QStringList informationLines(const QString& folder, const FileItem& item);
+
+// The facts the painters show for `item`: those read for it, else what its listing tells (size, time,
+// a type by the extension, no shooting date yet) until they arrive. Reads nothing.
+ItemFacts shownFacts(const FileItem& item);
+// The same texts from facts already read.
+QStringList informationLines(const ItemFacts& facts, const FileItem& item);
+QString detailCellText(const ItemFacts& facts, const FileItem& item, int column);
 
 // Everything the properties sheet shows, as text.
 struct FilePropertyTexts {

@@ -1,5 +1,7 @@
 #include "browser/JpegThumbDecoder.h"
 
+#include "browser/RegularFile.h"
+
 bool JpegThumbDecoder::bind(bool)
 {
     return jpeg_.bind();
@@ -15,6 +17,9 @@ bool JpegThumbDecoder::identify(QFile& file, const QString& path, const LoadRequ
 
 int JpegThumbDecoder::decode(QFile&, const QString& path, DecodeResult& result)
 {
+    // QuilJpeg opens the path itself: it must still be the regular file the loader opened.
+    if (!isRegularFile(path))
+        return 1;
     int width = 0;
     int height = 0;
     imaging::PackedDib picture = jpeg_.decode(path, &width, &height);

@@ -1,6 +1,7 @@
 #pragma once
 // What the view hands to the thumbnail loader for one pass, and what the loader asks back.
 
+#include "browser/ItemFacts.h"
 #include "browser/ItemSorting.h"
 
 #include <QString>
@@ -48,6 +49,9 @@ public:
     virtual void passCompleted(std::uint64_t passId) = 0;
     // Tells TIFF files with Exif from others for the filters.
     virtual ImageFormatProbe imageFormatProbe() = 0;
+    // A library is missing where the worker cannot show a box: the view shows the message later, once,
+    // from its own thread. A sink without a window lets it go.
+    virtual void libraryMessage(const LibraryMessage& message) { (void)message; }
 
     // The list lock: held while an item's kind and thumbnail are written, and while the view reads them.
     std::mutex& listLock() { return listLock_; }

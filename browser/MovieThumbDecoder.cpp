@@ -1,5 +1,7 @@
 #include "browser/MovieThumbDecoder.h"
 
+#include "browser/RegularFile.h"
+
 #include "platform/MessageBox.h"
 
 bool MovieThumbDecoder::bind(bool quiet)
@@ -35,6 +37,9 @@ bool MovieThumbDecoder::identify(QFile&, const QString& path, const LoadRequest&
 
 int MovieThumbDecoder::decode(QFile&, const QString& path, DecodeResult& result)
 {
+    // Clipnail opens the path itself: it must still be the regular file the loader opened.
+    if (!isRegularFile(path))
+        return 1;
     const QByteArray name = QFile::encodeName(path);
     void* frame = container_ == Container::Mov ? movClip_(nullptr, name.constData()) : aviClip_(nullptr, name.constData());
     return keep(imaging::PackedDib::adopt(frame), result);

@@ -1,9 +1,11 @@
 #include "browser/ShootingDate.h"
 
 #include "browser/FileFacts.h"
+#include "browser/RegularFile.h"
 #include "imaging/ImgProbeBinding.h"
 #include "movthumb/Clipnail.h"
 #include "platform/Library.h"
+#include "platform/MessageBox.h"
 
 #include <QFile>
 
@@ -53,10 +55,17 @@ std::optional<CalendarTime> parseExifDate(const char* text, std::size_t capacity
     return time;
 }
 
-std::optional<CalendarTime> exifShootingDate(const QString& path)
+std::optional<CalendarTime> exifShootingDate(const QString& path, const LibraryMessageFn& notice)
 {
+    imaging::ProbeMessageReport report;
+    if (notice) {
+        report = [&notice](const char* text, const char* caption) {
+            notice(LibraryMessage{QStringLiteral("ImgProbe"), QString::fromUtf8(text), QString::fromUtf8(caption),
+                                  platform::MbOk});
+        };
+    }
     ImgProbeExifInfo info{};
-    if (imaging::getExifInfo(path, &info) != IMGPROBE_OK)
+    if (imaging::getExifInfo(path, &info, report) != IMGPROBE_OK)
         return std::nullopt;
     return parseExifDate(info.dateTime, sizeof info.dateTime);
 }
@@ -104,25 +113,30 @@ void setDvShootingDateSource(DvShootingDateSource source)
     dvSource() = std::move(source);
 }
 
-std::optional<CalendarTime> recordedShootingDate(const QString& path)
+std::optional<CalendarTime> recordedShootingDate(const QString& path, const LibraryMessageFn& notice)
 {
-    if (extensionIs(path, QLatin1String(".jpg")) || extensionIs(path, QLatin1String(".tif")))
-        return exifShootingDate(path);
-    if (extensionIs(path, QLatin1String(".mov")) || extensionIs(path, QLatin1String(".avi")))
+    // The libraries open the path themselves, and a pipe would hold them for ever.
+    const bool picture = extensionIs(path, QLatin1String(".jpg")) || extensionIs(path, QLatin1String(".tif"));
+    const bool movie = extensionIs(path, QLatin1String(".mov")) || extensionIs(path, QLatin1String(".avi"));
+    if ((picture || movie) && !isRegularFile(path))
+        return std::nullopt;
+    if (picture)
+        return exifShootingDate(path, notice);
+    if (movie)
         return movieCreationDate(path);
     if (extensionIs(path, QLatin1String(".dvf")))
         return dvShootingDate(path);
     return std::nullopt;
 }
 
-QString shootingDateText(const QString& path, DateStyle style)
+QString shootingDateText(const QString& path, DateStyle style, const LibraryMessageFn& notice)
 {
     // A file that is gone is not probed: the movie library would report it with a message at every
     // repaint.
     const FileFacts facts = FileFacts::read(path);
     if (!facts.found)
         return unknownText();
-    if (const std::optional<CalendarTime> recorded = recordedShootingDate(path))
+    if (const std::optional<CalendarTime> recorded = recordedShootingDate(path, notice))
         return calendarText(recorded, style);
     return fileTimeText(facts.creation, style);
 }

@@ -11,6 +11,7 @@
 // Extensions are compared on the last four characters of the path, without regard to case.
 
 #include "browser/DateText.h"
+#include "browser/ItemFacts.h"
 
 #include <QString>
 
@@ -21,10 +22,13 @@
 using DvShootingDateSource = std::function<std::optional<CalendarTime>(const QString& path)>;
 
 // Installs (or, with an empty source, removes) the frame's DV dates. Called on the GUI thread.
+// The source itself is asked from the loader's worker thread as well (it reads the facts of the ".dvf"
+// items it passes), so it must answer safely from any thread.
 void setDvShootingDateSource(DvShootingDateSource source);
 
-// The date recorded in the file, or nothing (other kinds, nothing recorded, a library missing).
-std::optional<CalendarTime> recordedShootingDate(const QString& path);
+// The date recorded in the file, or nothing (other kinds, nothing recorded, a library missing, no
+// regular file). A missing ImgProbe is told to `notice`, or shown at once when it is empty.
+std::optional<CalendarTime> recordedShootingDate(const QString& path, const LibraryMessageFn& notice = {});
 
 // The shooting date as text in `style`; "(不明)" when the file is gone or no date converts.
-QString shootingDateText(const QString& path, DateStyle style);
+QString shootingDateText(const QString& path, DateStyle style, const LibraryMessageFn& notice = {});

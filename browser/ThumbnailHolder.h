@@ -3,9 +3,11 @@
 // and the SOURCE picture's size and depth. A holder can outlive its item across a re-listing of the
 // same folder, which is how thumbnails survive a refresh.
 
+#include "browser/ItemFacts.h"
 #include "imaging/PackedDib.h"
 
 #include <cstdint>
+#include <memory>
 
 struct ThumbnailHolder {
     imaging::PackedDib dib;
@@ -13,6 +15,9 @@ struct ThumbnailHolder {
     std::int32_t height = 0;    // of the source picture
     std::int32_t bitCount = 0;  // of the source picture
     bool present = false;       // a result was stored (also when dib is null)
+    // What the texts show about the file, read once with the thumbnail (null until then). Kept here
+    // rather than in the item so that it survives a re-listing exactly as long as the thumbnail does.
+    std::shared_ptr<const ItemFacts> facts;
 
     // Stores a decode result: the previous picture goes, the new one (null for kind -1) is taken over.
     void store(imaging::PackedDib picture, int kind, std::int32_t sourceWidth, std::int32_t sourceHeight,
@@ -30,6 +35,7 @@ struct ThumbnailHolder {
     {
         dib = imaging::PackedDib();
         present = false;
+        facts.reset();
     }
 
     ThumbnailHolder copy() const
@@ -40,6 +46,7 @@ struct ThumbnailHolder {
         other.height = height;
         other.bitCount = bitCount;
         other.present = present;
+        other.facts = facts;
         return other;
     }
 };

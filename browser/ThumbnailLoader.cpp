@@ -3,6 +3,7 @@
 #include "browser/FolderListing.h"
 #include "browser/ItemSorting.h"
 #include "browser/ItemStore.h"
+#include "browser/RegularFile.h"
 #include "imaging/FitRect.h"
 #include "platform/ManualResetEvent.h"
 
@@ -42,8 +43,12 @@ int decodeFile(DecoderList& decoders, const LoadRequest& request, const QString&
     if (isDotEntry(name) || isDirectory)
         return ThumbnailLoader::NotAFile;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return ThumbnailLoader::CannotOpen;
+    EntryType type = EntryType::Missing;
+    if (!openRegularFile(file, path, &type)) {
+        if (type == EntryType::Directory)
+            return ThumbnailLoader::NotAFile;
+        return type == EntryType::Special ? ThumbnailLoader::SpecialFile : ThumbnailLoader::CannotOpen;
+    }
 
     ThumbDecoder* decoder = nullptr;
     for (auto& candidate : decoders) {
@@ -122,9 +127,10 @@ struct ThumbnailLoader::Pass {
             exitRequest.waitFor(duration);
     }
 
-    // Stores one result into the item it was made for, found again by its number and name: the store
-    // may have been sorted meanwhile, or the item removed.
-    void storeResult(std::int32_t number, const QString& name, DecodeResult& result)
+    // Stores one result (or, with none, only the file's facts) into the item it was made for, found
+    // again by its number and name: the store may have been sorted meanwhile, or the item removed.
+    void storeResult(std::int32_t number, const QString& name, DecodeResult* result,
+                     std::shared_ptr<const ItemFacts> facts)
     {
         std::lock_guard list(sink->listLock());
         if (abandoned)
@@ -142,16 +148,34 @@ struct ThumbnailLoader::Pass {
         }
         if (!item)
             return;
-        item->kind = result.kind;
-        item->thumbnail->store(std::move(result.thumbnail), result.kind, result.width, result.height, result.bitCount);
-        item->loadState = FileItem::kLoaded;
+        if (result) {
+            item->kind = result->kind;
+            item->thumbnail->store(std::move(result->thumbnail), result->kind, result->width, result->height,
+                                   result->bitCount);
+            item->loadState = FileItem::kLoaded;
+        }
+        if (facts)
+            item->thumbnail->facts = std::move(facts);
+    }
+
+    // The texts' facts of one file, read here so that no paint ever has to. Nothing once the pass is
+    // asked to end: a stop should not wait for them.
+    std::shared_ptr<const ItemFacts> readFacts(const QString& path) const
+    {
+        if (exitRequest.isSet())
+            return nullptr;
+        const std::shared_ptr<LoaderSink> target = sink;
+        return std::make_shared<const ItemFacts>(
+            readItemFacts(path, [target](const LibraryMessage& message) { target->libraryMessage(message); }));
     }
 
     void run()
     {
         const QString& folder = request.folder;
         if (folder.isEmpty()) {
+            // Nothing to report, but stop() must not wait its whole limit for a worker already done.
             finish();
+            finished.set();
             return;
         }
         const auto exitRequested = [this] { return exitRequest.isSet(); };
@@ -178,6 +202,7 @@ struct ThumbnailLoader::Pass {
             std::int32_t number = 0;
             QString name;
             bool skip = false;
+            bool hasFacts = false;
             {
                 std::lock_guard guard(*store);
                 auto next = started ? store->items().upper_bound(previous) : store->items().begin();
@@ -186,6 +211,7 @@ struct ThumbnailLoader::Pass {
                 number = next->first;
                 name = next->second->name;
                 skip = next->second->loadState != FileItem::kToLoad && next->second->thumbnail->present;
+                hasFacts = next->second->thumbnail->facts != nullptr;
             }
             previous = number;
             started = true;
@@ -193,23 +219,31 @@ struct ThumbnailLoader::Pass {
                 continue;
 
             const QString path = request.folder + QLatin1Char('/') + name;
-            struct stat info;
-            const bool known = ::stat(QFile::encodeName(path).constData(), &info) == 0;
-            const bool isDirectory = known && S_ISDIR(info.st_mode);
+            // Pipes, sockets and devices are never opened: they show as unknown files at once.
+            const EntryType type = entryTypeOf(path);
+            const bool isDirectory = type == EntryType::Directory;
             decodingTiff = name.endsWith(QLatin1String(".tif"), Qt::CaseInsensitive);
 
             DecodeResult result;
             result.store = store.get();
-            const int status = decodeFile(*decoders, request, path, isDirectory, result);
-            pace(status == Decoded && result.kind == KindUnknown ? timing.afterIcon : timing.afterPicture);
+            const int status = type == EntryType::Special ? SpecialFile
+                                                          : decodeFile(*decoders, request, path, isDirectory, result);
+            const bool byIcon = (status == Decoded && result.kind == KindUnknown) || status == SpecialFile;
+            // Facts already read stay: the holder that keeps them is new whenever the file changed.
+            std::shared_ptr<const ItemFacts> facts = status == NotAFile || hasFacts ? nullptr : readFacts(path);
+            pace(byIcon ? timing.afterIcon : timing.afterPicture);
             if (status == Decoded) {
-                storeResult(number, name, result);
+                storeResult(number, name, &result, std::move(facts));
                 sink->itemChanged();
                 ++count;
-            } else if (status == CannotOpen && !isDirectory) {
+            } else if ((status == CannotOpen && !isDirectory) || status == SpecialFile) {
                 // Shown as an unknown file and not tried again in this pass.
                 DecodeResult unknown;
-                storeResult(number, name, unknown);
+                storeResult(number, name, &unknown, std::move(facts));
+                sink->itemChanged();
+            } else if (facts) {
+                // The picture is tried again at the next pass; its texts are known now.
+                storeResult(number, name, nullptr, std::move(facts));
                 sink->itemChanged();
             }
             decodingTiff = false;
@@ -351,5 +385,7 @@ int ThumbnailLoader::decodeSingleFile(const QString& path, const DecoderFactory&
     const int status = decodeFile(list, request, path, info.isDir(), result);
     if (status == Decoded && result.name.isEmpty())
         result.name = info.fileName();
+    if (status == Decoded)
+        result.facts = std::make_shared<const ItemFacts>(readItemFacts(path));
     return status;
 }

@@ -69,12 +69,14 @@ public:
     int abandonedWorkers() const;
 
     // Decodes one file with a loader of its own (all decoders bound again) into `result`: the name, size
-    // and time are read from the file. 0 on success, else the decode status (1..4).
+    // and time are read from the file, and the facts its texts show. 0 on success, else the decode
+    // status (1..5).
     static int decodeSingleFile(const QString& path, const DecoderFactory& decoders, DecodeResult& result,
                                 int boxWidth = 128, int boxHeight = 128);
 
     // Decode status of one file.
-    enum DecodeStatus { Decoded = 0, NotAFile = 1, CannotOpen = 2, NoDecoder = 3, DecodeFailed = 4 };
+    // SpecialFile: a pipe, a socket or a device, never opened (shown as an unknown file).
+    enum DecodeStatus { Decoded = 0, NotAFile = 1, CannotOpen = 2, NoDecoder = 3, DecodeFailed = 4, SpecialFile = 5 };
 
     struct Pass;
 

@@ -173,11 +173,21 @@ bool replace(const QString& path, const QByteArray& data)
 
 PackedDib readBmpFile(const QString& path)
 {
+    // A pipe or a device would hold the open (and the caller) for ever: only a regular file is read.
+    struct stat info;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode)
+        || !file.open(QIODevice::ReadOnly)) {
         warn(strings::kCannotOpenFile);
         return {};
     }
+    return readBmpFile(static_cast<QIODevice&>(file));
+}
+
+PackedDib readBmpFile(QIODevice& file)
+{
+    if (!file.seek(0))
+        return {};
     const qint64 size = file.size();
     uint8_t fileHeader[kFileHeaderSize];
     if (size < kFileHeaderSize + static_cast<qint64>(kDibHeaderSize)

@@ -3,6 +3,7 @@
 
 #include "imaging/PackedDib.h"
 
+#include <QIODevice>
 #include <QString>
 
 namespace imaging {
@@ -14,6 +15,8 @@ namespace imaging {
 // placed behind a gap (the file header's pixel offset) are taken from there. An image size of 0 is set to
 // rows x row size, and a colours-used of 0 to the default table size for 8 bits or less.
 PackedDib readBmpFile(const QString& path);
+// The same from a file the caller has opened (read from its start); only the allocation message.
+PackedDib readBmpFile(QIODevice& file);
 
 // Writes `dib` as a BMP file: file header ("BM", file size, pixel offset), then the DIB in one piece.
 // With `overwrite` an existing file is replaced, but only once the new one is complete (written under a

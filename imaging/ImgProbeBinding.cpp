@@ -10,42 +10,45 @@
 namespace imaging {
 namespace {
 
-void show(const char* text, const char* caption)
+void show(const char* text, const char* caption, const ProbeMessageReport& report)
 {
-    platform::messageBox(nullptr, QString::fromUtf8(text), QString::fromUtf8(caption), platform::MbOk);
+    if (report)
+        report(text, caption);
+    else
+        platform::messageBox(nullptr, QString::fromUtf8(text), QString::fromUtf8(caption), platform::MbOk);
 }
 
 }  // namespace
 
-uint16_t getImageFormat(const QString& path, uint16_t* format)
+uint16_t getImageFormat(const QString& path, uint16_t* format, const ProbeMessageReport& report)
 {
     if (path.isEmpty() || !format)
         return kImgProbeUnavailable;
     platform::Library library(QStringLiteral("ImgProbe"));
     if (!library) {
-        show(messages::kImgProbeMissing, messages::kImgProbeCaption);
+        show(messages::kImgProbeMissing, messages::kImgProbeCaption, report);
         return kImgProbeUnavailable;
     }
     auto probe = library.function<decltype(&_GetImageFormat)>("_GetImageFormat");
     if (!probe) {
-        show(messages::kImgProbeExportMissing, messages::kImgProbeCaption);
+        show(messages::kImgProbeExportMissing, messages::kImgProbeCaption, report);
         return kImgProbeUnavailable;
     }
     return probe(QFile::encodeName(path).constData(), format);
 }
 
-uint16_t getExifInfo(const QString& path, ImgProbeExifInfo* info)
+uint16_t getExifInfo(const QString& path, ImgProbeExifInfo* info, const ProbeMessageReport& report)
 {
     if (path.isEmpty() || !info)
         return kImgProbeUnavailable;
     platform::Library library(QStringLiteral("ImgProbe"));
     if (!library) {
-        show(messages::kImgProbeMissingExifInfo, messages::kImgProbeCaption);
+        show(messages::kImgProbeMissingExifInfo, messages::kImgProbeCaption, report);
         return kImgProbeUnavailable;
     }
     auto read = library.function<decltype(&_GetExifInfo)>("_GetExifInfo");
     if (!read) {
-        show(messages::kImgProbeExportMissingExifInfo, messages::kImgProbeExifInfoExportCaption);
+        show(messages::kImgProbeExportMissingExifInfo, messages::kImgProbeExifInfoExportCaption, report);
         return kImgProbeUnavailable;
     }
     return read(QFile::encodeName(path).constData(), info);

@@ -1,14 +1,19 @@
 // The program's decoders on a real folder: the sample card's pictures and movies of every kind, real
 // camera files, and hostile rows that must end as unknown files.
 #include "browser/BmpThumbDecoder.h"
+#include "browser/ExifFileThumbDecoder.h"
 #include "browser/ItemSorting.h"
 #include "browser/ItemStore.h"
 #include "browser/StandardDecoders.h"
 #include "imaging/BmpFile.h"
 #include "platform/MessageBox.h"
+#include "platform/Library.h"
 #include "platform/Paths.h"
+#include "siblings/ExifKit/ExifKit.h"
 
 #include "TempFolder.h"
+
+#include "TestData.h"
 
 #include <QDirIterator>
 
@@ -21,7 +26,6 @@ using namespace std::chrono_literals;
 namespace {
 
 const QString kSampleFolder = QStringLiteral(KESTREL_BUILD_DIR "/samples/card/DCIM/100KSTRL");
-const QString kRealWorld = QStringLiteral(KESTREL_SHARED_DIR "/testdata/realworld");
 
 class CountingSink : public LoaderSink {
 public:
@@ -100,8 +104,8 @@ protected:
             const QString path = it.next();
             ASSERT_TRUE(QFile::copy(path, folder.file(QFileInfo(path).fileName())));
         }
-        QFile::copy(kRealWorld + QStringLiteral("/jpeg_exif/Canon IXUS.jpg"), folder.file(QStringLiteral("CANON.JPG")));
-        QFile::copy(kRealWorld + QStringLiteral("/jpeg_no_exif/olympus-d320l.jpg"), folder.file(QStringLiteral("olympus.Jpg")));
+        QFile::copy(QString::fromStdString(testdata::realWorld("jpeg_exif/Canon IXUS.jpg")), folder.file(QStringLiteral("CANON.JPG")));
+        QFile::copy(QString::fromStdString(testdata::require("made/jpeg_no_exif/jfxx-app12.jpg")), folder.file(QStringLiteral("olympus.Jpg")));
         const QByteArray jpeg = readAll(folder.file(QStringLiteral("olympus.Jpg")));
         folder.write(QStringLiteral("LONGNAME.jpeg"), jpeg);           // not a JPEG name for any decoder
         folder.write(QStringLiteral("FAKE.BMP"), QByteArray(200, 'x'));  // no "BM"
@@ -276,4 +280,84 @@ TEST_F(Decoders, TheProgramsProbeShowsOnlyExifTiffs)
     EXPECT_FALSE(shown.contains(QStringLiteral("MVI_0010.AVI")));
     filterItems(*store, FilterAll, folder.path(), libraryImageFormatProbe());
     EXPECT_EQ(store->displayOrder().size(), store->size());
+}
+
+TEST(ExifThumbnails, ABandedThumbnailOfA3To2PictureLosesItsBandsAndKeepsThePicture)
+{
+    // A 3:2 picture: a blue strip along the top, a yellow one along the bottom, red between. ExifKit
+    // writes it with a 160 x 120 thumbnail of the picture fitted and centred on black, as 3:2 cameras do.
+    constexpr QRgb kTop = qRgb(20, 40, 230);
+    constexpr QRgb kMiddle = qRgb(220, 30, 30);
+    constexpr QRgb kBottom = qRgb(240, 220, 20);
+    QImage picture(600, 400, QImage::Format_RGB32);
+    picture.fill(kMiddle);
+    for (int y = 0; y < 60; ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            picture.setPixel(x, y, kTop);
+            picture.setPixel(x, picture.height() - 1 - y, kBottom);
+        }
+    }
+    TempFolder folder;
+    const QString path = folder.file(QStringLiteral("IMG_3TO2.JPG"));
+    platform::Library exifKit(QStringLiteral("ExifKit"));
+    auto output = exifKit.function<decltype(&Exif_OutputFromDib)>("Exif_OutputFromDib");
+    auto thumbnailOf = exifKit.function<decltype(&Exif_GetThumbnail)>("Exif_GetThumbnail");
+    ASSERT_TRUE(output && thumbnailOf);
+    imaging::PackedDib source = imaging::PackedDib::fromImage(picture);
+    ExifParams params{};
+    params.size = sizeof params;
+    params.image = source.get();
+    ASSERT_EQ(output(&params, QFile::encodeName(path).constData(), nullptr), EXIFKIT_OK);
+
+    // The fixture is what it should be: a 4:3 thumbnail whose first and last rows are black bands.
+    ExifParams read{};
+    read.size = sizeof read;
+    ASSERT_EQ(thumbnailOf(QFile::encodeName(path).constData(), &read, 0), EXIFKIT_OK);
+    const QImage embedded = imaging::PackedDib::adopt(read.thumbnail).toImage();
+    ASSERT_EQ(embedded.size(), QSize(160, 120));
+    EXPECT_LT(qGray(embedded.pixel(80, 1)), 16);
+    EXPECT_LT(qGray(embedded.pixel(80, 118)), 16);
+
+    DecodeResult result;
+    ASSERT_EQ(ThumbnailLoader::decodeSingleFile(path, standardDecoderFactory(), result), ThumbnailLoader::Decoded);
+    EXPECT_EQ(result.kind, KindExifJpeg);
+    EXPECT_EQ(result.width, 600);
+    EXPECT_EQ(result.height, 400);
+    const QImage thumbnail = result.thumbnail.toImage();
+    ASSERT_EQ(thumbnail.size(), QSize(128, 85));
+    // Top to bottom the whole picture: its blue top and yellow bottom strips at the very edges, no black.
+    auto near = [](QRgb a, QRgb b) {
+        return std::abs(qRed(a) - qRed(b)) < 60 && std::abs(qGreen(a) - qGreen(b)) < 60 && std::abs(qBlue(a) - qBlue(b)) < 60;
+    };
+    for (int x : {4, 64, 120}) {
+        EXPECT_TRUE(near(thumbnail.pixel(x, 0), kTop)) << x << ": " << std::hex << thumbnail.pixel(x, 0);
+        EXPECT_TRUE(near(thumbnail.pixel(x, 42), kMiddle)) << x;
+        EXPECT_TRUE(near(thumbnail.pixel(x, 84), kBottom)) << x << ": " << std::hex << thumbnail.pixel(x, 84);
+    }
+    // The strips keep their share of the picture (60 of 400 rows: about 13 of 85).
+    int blueRows = 0;
+    for (int y = 0; y < thumbnail.height(); ++y)
+        blueRows += near(thumbnail.pixel(64, y), kTop) ? 1 : 0;
+    EXPECT_NEAR(blueRows, 13, 2);
+}
+
+TEST(ExifThumbnails, CroppingToTheSameShapeOrToATinyDifferenceKeepsTheThumbnail)
+{
+    QImage grey(160, 120, QImage::Format_Grayscale8);
+    grey.fill(128);
+    imaging::PackedDib dib = imaging::PackedDib::fromImage(grey);
+    void* before = dib.get();
+    dib = ExifFileThumbDecoder::cropToShape(std::move(dib), 1600, 1200);
+    EXPECT_EQ(dib.get(), before);
+    dib = ExifFileThumbDecoder::cropToShape(std::move(dib), 1601, 1200);
+    EXPECT_EQ(dib.get(), before);
+    // A wide picture: the thumbnail keeps its middle rows in the picture's shape.
+    dib = ExifFileThumbDecoder::cropToShape(std::move(dib), 1920, 1080);
+    EXPECT_EQ(dib.width(), 160);
+    EXPECT_EQ(dib.height(), 90);
+    // A tall shape out of a wide thumbnail: the middle columns.
+    dib = ExifFileThumbDecoder::cropToShape(std::move(dib), 100, 200);
+    EXPECT_EQ(dib.width(), 45);
+    EXPECT_EQ(dib.height(), 90);
+    EXPECT_TRUE(dib.isValid());
 }

@@ -8,6 +8,8 @@
 
 #include "TempFolder.h"
 
+#include "TestData.h"
+
 #include <QDateTime>
 #include <QImage>
 #include <QProcess>
@@ -20,7 +22,11 @@
 
 namespace details {
 
-inline const QString kRealWorld = QStringLiteral(KESTREL_SHARED_DIR "/testdata/realworld");
+// A real camera file or folder of the test data, e.g. "jpeg_exif/Canon IXUS.jpg".
+inline QString realWorld(const char* relative)
+{
+    return QString::fromStdString(testdata::realWorld(relative));
+}
 
 // Japanese local time as a plain offset: 09:00 exactly at every date, also in 1601, where the zone
 // database would give Tokyo's local mean time instead.

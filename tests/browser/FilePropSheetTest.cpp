@@ -69,12 +69,12 @@ protected:
 
 TEST_F(FileProps, CameraFilesShowTheirKindPictureAndDates)
 {
-    const QString jpeg = kRealWorld + QStringLiteral("/jpeg_exif/Canon IXUS.jpg");
-    const QString movieFolder = kRealWorld + QStringLiteral("/movies_mjpeg/digicam_corpus/Canon/PowerShot S40");
+    const QString jpeg = realWorld("jpeg_exif/Canon IXUS.jpg");
+    const QString movieFolder = realWorld("movies_mjpeg/digicam_corpus/Canon/PowerShot S40");
     addDecoded(jpeg);
     addDecoded(movieFolder + QStringLiteral("/MVI_0121.AVI"));
 
-    const auto photo = sheetAt(kRealWorld + QStringLiteral("/jpeg_exif"), 0);
+    const auto photo = sheetAt(realWorld("jpeg_exif"), 0);
     ASSERT_NE(photo, nullptr);
     EXPECT_EQ(photo->windowTitle(), QStringLiteral("ファイルのプロパティ"));
     EXPECT_FALSE(photo->windowFlags() & Qt::WindowContextHelpButtonHint);

@@ -266,3 +266,36 @@ TEST(Sorting, DirectionToggle)
     EXPECT_EQ(toggledDirection(Descending), Ascending);
     EXPECT_EQ(toggledDirection(7), Ascending);
 }
+
+TEST(Sorting, NameSortAgreesWithAPlainCaseInsensitiveSortOnMixedNames)
+{
+    // Plain ASCII names take a fast path; the rest must interleave with them exactly as the one
+    // comparison of the program orders them.
+    auto* random = QRandomGenerator::global();
+    const QStringList pieces{"a", "A", "b", "_", "0", "9", "é", "É", "ü", "ß", "写真", "Z", "z", "~", ".", "-"};
+    for (int round = 0; round < 20; ++round) {
+        QStringList names;
+        for (int i = 0; i < 80; ++i) {
+            QString name;
+            for (int c = 0, n = random->bounded(5); c < n; ++c)
+                name += pieces[random->bounded(pieces.size())];
+            names << name + QStringLiteral(".JPG");
+        }
+        for (int direction : {Ascending, Descending}) {
+            ItemStore store;
+            store.clear(true);
+            for (const QString& name : names) {
+                auto item = std::make_unique<FileItem>();
+                item->name = name;
+                store.add(std::move(item), -1);
+            }
+            QStringList expected = names;
+            std::stable_sort(expected.begin(), expected.end(), [&](const QString& a, const QString& b) {
+                const int c = platform::compareNoCase(a, b);
+                return direction == Ascending ? c < 0 : c > 0;
+            });
+            sortItems(store, SortByName, direction, {});
+            ASSERT_EQ(mapOrder(store), expected) << "round " << round;
+        }
+    }
+}

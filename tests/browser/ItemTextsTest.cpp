@@ -173,7 +173,7 @@ TEST_F(ItemTexts, ExifShootingDateIsShownAsRecorded)
     EXPECT_EQ(lines(QStringLiteral("scan.tif"))[3], QStringLiteral("作成日（撮影日）  1998年12月31日  23:59:58"));
 
     // A real camera's file, read in place; exiv2 is the oracle.
-    const QString camera = kRealWorld + QStringLiteral("/jpeg_exif/Canon IXUS.jpg");
+    const QString camera = realWorld("jpeg_exif/Canon IXUS.jpg");
     const QString recorded = exivShootingDate(camera);
     ASSERT_EQ(recorded.size(), 19) << recorded.toStdString();
     EXPECT_EQ(shootingDateText(camera, DateStyle::Japanese), japaneseForm(recorded));

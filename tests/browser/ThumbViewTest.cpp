@@ -1,7 +1,7 @@
 // The thumbnail view and its list on real files in temporary folders, with the program's own decoders:
 // what gets painted where, what the mouse selects, and what survives a size change or a re-listing.
 
-#include "app/design/CDesignScrollBar.h"
+#include "design/CDesignScrollBar.h"
 #include "browser/CGridRenderer.h"
 #include "browser/COwnerDrawListCtrl.h"
 #include "browser/CPopupEditBox.h"
@@ -9,20 +9,32 @@
 #include "browser/ItemStore.h"
 #include "browser/ListGeometry.h"
 #include "browser/StandardDecoders.h"
+#include "imaging/SiblingMessages.h"
 #include "platform/MessageBox.h"
+#include "platform/Paths.h"
 #include "resources/UiResources.h"
 
 #include "TempFolder.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QSignalSpy>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <cstring>
+#include <future>
 #include <set>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace {
 
@@ -548,4 +560,172 @@ TEST_F(ThumbView, TheDesktopsNameOpensTheDesktopFolder)
     EXPECT_EQ(view->currentFolder(), QStringLiteral("Desk"));
     EXPECT_EQ(displayed(), 0);
     QDir(desktop).removeRecursively();
+}
+
+namespace {
+
+// Whether another thread can take `lock` within a generous bound: false when this thread holds it.
+template <typename Lock>
+bool freeForOthers(Lock& lock)
+{
+    return std::async(std::launch::async, [&lock] {
+               const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+               while (std::chrono::steady_clock::now() < until) {
+                   if (lock.try_lock()) {
+                       lock.unlock();
+                       return true;
+                   }
+                   std::this_thread::yield();
+               }
+               return false;
+           }).get();
+}
+
+bool hasInk(const QImage& shot, const QRect& area, QRgb ground)
+{
+    const QRect inside = area.intersected(shot.rect());
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            if ((shot.pixel(x, y) & 0xFFFFFF) != (ground & 0xFFFFFF))
+                return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+TEST_F(ThumbView, WithImgProbeMissingTheInformationLayoutSaysSoOnceOutsideEveryPaintAndLock)
+{
+    // A program folder with every library but ImgProbe: the shooting dates and the TIFF probe need it.
+    TempFolder libraries;
+    QDirIterator it(QStringLiteral(KESTREL_BIN_DIR), {QStringLiteral("lib*.so")}, QDir::Files);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        if (QFileInfo(path).fileName() != QLatin1String("libImgProbe.so"))
+            QFile::copy(path, libraries.file(QFileInfo(path).fileName()));
+    }
+    QImage picture(64, 48, QImage::Format_RGB32);
+    picture.fill(kPictureColour);
+    for (int i = 0; i < 4; ++i)
+        ASSERT_TRUE(picture.save(folder.file(QStringLiteral("IMG_%1.JPG").arg(i)), "JPG"));
+    folder.write(QStringLiteral("SCAN.TIF"), QByteArray("II*\0\x08\0\0\0\0\0", 10));
+
+    struct Shown {
+        platform::MessageRecord record;
+        bool onGuiThread;
+        bool painting;
+        bool listLockFree;
+        bool storeLockFree;
+    };
+    std::vector<Shown> shown;
+    const platform::MessageSink previous = platform::setMessageSink([&](const platform::MessageRecord& record) {
+        Shown entry{record, QThread::currentThread() == qApp->thread(), view->list()->isPainting(),
+                    freeForOthers(view->listLock()), freeForOthers(view->store())};
+        shown.push_back(entry);
+        // A real box runs an event loop that repaints the list: that must be possible from here.
+        if (entry.onGuiThread && !entry.painting && entry.listLockFree && entry.storeLockFree)
+            view->list()->repaint();
+        return int(platform::IdOk);
+    });
+    platform::setProgramFolder(libraries.path());
+    view->setLayout(1);
+    view->setFilter(4);  // the pictures filter asks ImgProbe about the TIFF
+    openAndWait(folder.path());
+    for (int round = 0; round < 3; ++round) {
+        view->list()->repaint();
+        QCoreApplication::processEvents();
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !shown.empty(); }, kWait));
+    // The same folder again, and every paint on the way: still the one message.
+    openAndWait(folder.path());
+    view->list()->repaint();
+    QCoreApplication::processEvents();
+    platform::setProgramFolder(QString());
+    platform::setMessageSink(previous);
+
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].record.text.startsWith(QStringLiteral("ImgProbe.DLL")));
+    EXPECT_EQ(shown[0].record.caption, QString::fromUtf8(imaging::messages::kImgProbeCaption));
+    EXPECT_TRUE(shown[0].onGuiThread);
+    EXPECT_FALSE(shown[0].painting);
+    EXPECT_TRUE(shown[0].listLockFree);
+    EXPECT_TRUE(shown[0].storeLockFree);
+    // The pictures still show; the TIFF the probe cannot vouch for stays hidden; the dates fall back to
+    // the files' own times.
+    EXPECT_EQ(displayed(), 4);
+    const FileItem* first = itemAt(0);
+    ASSERT_TRUE(first->thumbnail->facts);
+    EXPECT_TRUE(first->thumbnail->facts->shootingDate.contains(QStringLiteral("年")));
+}
+
+TEST_F(ThumbView, TheInformationLayoutShowsAllSevenLinesInsideItsBox)
+{
+    QImage picture(64, 48, QImage::Format_RGB32);
+    picture.fill(kPictureColour);
+    ASSERT_TRUE(picture.save(folder.file(QStringLiteral("ONLY.BMP")), "BMP"));
+    view->setLayout(1);
+    openAndWait(folder.path());
+    ASSERT_EQ(displayed(), 1);
+    ASSERT_TRUE(itemAt(0)->thumbnail->facts);
+    const QImage shot = view->list()->render();
+    const QRect cellBox = cell(0);
+    const QRect text = view->list()->geometry().information.translated(cellBox.topLeft());
+    const int left = text.left() + CListRenderer::kInformationInset;
+    const int right = text.right() - CListRenderer::kInformationInset;
+    for (int line = 0; line < 7; ++line) {
+        const QRect band(left, text.top() + line * CListRenderer::kInformationLineHeight, right - left + 1,
+                         CListRenderer::kInformationLineHeight);
+        EXPECT_TRUE(hasInk(shot, band, kGround)) << "line " << line + 1;
+        EXPECT_LE(band.bottom(), cellBox.bottom()) << "line " << line + 1;
+    }
+    // Nothing of the text in the inset beside the picture's frame, right of the text box, or below the cell.
+    EXPECT_FALSE(hasInk(shot, QRect(QPoint(cellBox.left() + 154, text.top()), QPoint(left - 1, cellBox.bottom())), kGround));
+    EXPECT_FALSE(hasInk(shot, QRect(QPoint(right + 1, cellBox.top()), QPoint(cellBox.right(), cellBox.bottom())), kGround));
+    EXPECT_FALSE(hasInk(shot, QRect(QPoint(left, cellBox.bottom() + 1), QPoint(right, cellBox.bottom() + 14)), kGround));
+}
+
+TEST_F(ThumbView, PipesSocketsAndDevicesNeitherHoldThePassNorAnyLayoutsPaint)
+{
+    writePictures(2);
+    for (const char* name : {"PIPE.JPG", "PIPE.TIF", "PIPE.BMP", "PIPE.MOV"})
+        ASSERT_EQ(::mkfifo(QFile::encodeName(folder.file(QLatin1String(name))).constData(), 0600), 0) << name;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, QFile::encodeName(folder.file(QStringLiteral("SOCK.JPG"))).constData(),
+                 sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    int specials = 5;
+    if (::mknod(QFile::encodeName(folder.file(QStringLiteral("NULL.AVI"))).constData(), S_IFCHR | 0600, makedev(1, 3)) == 0)
+        ++specials;
+    else
+        std::fprintf(stderr, "[ row skipped ] making a device node needs root; the device row is left out\n");
+
+    view->setFilter(4);  // probes the ".TIF" pipe, which must not be opened
+    openAndWait(folder.path());
+    EXPECT_EQ(displayed(), 2 + 3);  // two pictures, PIPE.JPG, PIPE.BMP, SOCK.JPG; PIPE.TIF is no Exif TIFF
+    view->setFilter(0);
+    ASSERT_EQ(displayed(), 2 + specials);
+    int pictures = 0;
+    for (int i = 0; i < displayed(); ++i) {
+        const FileItem* item = itemAt(i);
+        EXPECT_EQ(item->loadState, FileItem::kLoaded) << item->name.toStdString();
+        EXPECT_TRUE(item->thumbnail->facts) << item->name.toStdString();
+        pictures += item->thumbnail->dib ? 1 : 0;
+        if (!item->name.startsWith(QLatin1Char('P')) || item->name.startsWith(QStringLiteral("PIPE"))) {
+            EXPECT_EQ(item->kind, KindUnknown) << item->name.toStdString();
+        }
+    }
+    EXPECT_EQ(pictures, 2);
+    for (int layout : {0, 1, 2}) {
+        view->setLayout(layout);
+        view->list()->repaint();
+        EXPECT_FALSE(view->list()->render().isNull()) << layout;
+    }
+    // Leaving the folder: the worker of each pass ended in time, none was given up on.
+    TempFolder other;
+    openAndWait(other.path());
+    EXPECT_EQ(view->loader().abandonedWorkers(), 0);
+    ::close(fd);
 }

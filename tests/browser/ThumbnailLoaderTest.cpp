@@ -8,10 +8,14 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <cstdio>
 #include <cstring>
 #include <map>
+#include <thread>
 
 #include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -413,4 +417,72 @@ TEST_F(LoaderTest, SingleFileDecodeReadsItsListingData)
     EXPECT_EQ(ThumbnailLoader::decodeSingleFile(folder.path(), factory(), none), ThumbnailLoader::NotAFile);
     EXPECT_EQ(ThumbnailLoader::decodeSingleFile(folder.file(QStringLiteral("gone.pic")), factory(), none),
               ThumbnailLoader::CannotOpen);
+}
+
+TEST_F(LoaderTest, PipesSocketsAndDevicesShowAsUnknownAtOnceAndNeverHoldThePass)
+{
+    TempFolder folder;
+    folder.write(QStringLiteral("A.pic"), "picture");
+    folder.write(QStringLiteral("M.pic"), "picture");
+    folder.write(QStringLiteral("Z.pic"), "picture");
+    // Named like pictures, so a decoder would take them if anything opened them. Nothing ever writes
+    // into the pipe: opening it for reading would wait for ever.
+    std::vector<QString> specials;
+    ASSERT_EQ(::mkfifo(QFile::encodeName(folder.file(QStringLiteral("B.pic"))).constData(), 0600), 0);
+    specials.push_back(QStringLiteral("B.pic"));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, QFile::encodeName(folder.file(QStringLiteral("C.pic"))).constData(),
+                 sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    specials.push_back(QStringLiteral("C.pic"));
+    // The null device: reading it never blocks, but it is no picture either.
+    if (::mknod(QFile::encodeName(folder.file(QStringLiteral("D.pic"))).constData(), S_IFCHR | 0600, makedev(1, 3)) == 0)
+        specials.push_back(QStringLiteral("D.pic"));
+    else
+        std::fprintf(stderr, "[ row skipped ] making a device node needs root; the device row is left out\n");
+    // A link to the pipe is the pipe.
+    ASSERT_EQ(::symlink("B.pic", QFile::encodeName(folder.file(QStringLiteral("L.pic"))).constData()), 0);
+    specials.push_back(QStringLiteral("L.pic"));
+
+    // The program's own stop wait: leaving the folder must never need more.
+    auto loader = makeLoader(ThumbnailLoader::Timing{}.stopWait);
+    ASSERT_EQ(loader->start(request(folder.path())), ThumbnailLoader::Started);
+    ASSERT_TRUE(sink->waitForCompletion(loader->currentPass()));
+    for (const char* name : {"A.pic", "M.pic", "Z.pic"}) {
+        const FileItem* item = byName(QLatin1String(name));
+        ASSERT_NE(item, nullptr) << name;
+        EXPECT_EQ(item->kind, KindJpeg) << name;
+        EXPECT_TRUE(item->thumbnail->dib) << name;
+        ASSERT_TRUE(item->thumbnail->facts) << name;
+        EXPECT_EQ(item->thumbnail->facts->size, 7u) << name;
+    }
+    for (const QString& name : specials) {
+        const FileItem* item = byName(name);
+        ASSERT_NE(item, nullptr) << name.toStdString();
+        EXPECT_EQ(item->kind, KindUnknown) << name.toStdString();
+        EXPECT_EQ(item->loadState, FileItem::kLoaded) << name.toStdString();
+        EXPECT_TRUE(item->thumbnail->present) << name.toStdString();
+        EXPECT_EQ(log->decodesOf(name), 0) << name.toStdString();
+    }
+
+    // Leaving the folder while a pass runs over it: the worker ends in time, none is given up on.
+    log->close();
+    store->clearForRelisting();
+    folder.write(QStringLiteral("A.pic"), "rewritten picture", QDateTime::currentDateTime().addSecs(60));
+    ASSERT_EQ(loader->start(request(folder.path())), ThumbnailLoader::Started);
+    const auto second = loader->currentPass();
+    ASSERT_TRUE(log->waitForWaiting(1));
+    std::thread opener([&] { log->open(); });
+    loader->stop();
+    opener.join();
+    EXPECT_EQ(loader->abandonedWorkers(), 0);
+    EXPECT_EQ(sink->completionsOf(second), 1);
+
+    // A pass with no folder at all ends without making stop() wait.
+    ASSERT_EQ(loader->start(request(QString())), ThumbnailLoader::Started);
+    loader->stop();
+    EXPECT_EQ(loader->abandonedWorkers(), 0);
+    ::close(fd);
 }
