@@ -4,7 +4,7 @@ JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 CTEST_ARGS ?=
 
-.PHONY: all setup configure build test run sanitize tsan bench clean
+.PHONY: all setup configure build test run sanitize fuzz tsan bench clean
 
 # Sanitizer settings for the sanitizer passes: leaks of the system libraries and races inside them are
 # suppressed (scripts/*.supp); our own code gets no suppressions.
@@ -40,6 +40,16 @@ run: build
 sanitize: setup
 	$(MAKE) test BUILD=build-asan CMAKE_ARGS="-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
 	  -DCMAKE_BUILD_TYPE=Debug -DKESTREL_SANITIZE=address,undefined -DKESTREL_FUZZ=ON -DKESTREL_BENCH=OFF"
+
+# Every libFuzzer target for SECONDS seconds each (default 60), in the sanitizer build; the corpora grow
+# in build-asan/fuzz-corpus. `make fuzz SECONDS=600 FUZZ_TARGETS="fuzz_dpof dvcdec_fuzzer"` runs a few.
+SECONDS      ?= 60
+FUZZ_TARGETS ?=
+fuzz: setup
+	cmake -S . -B build-asan -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	  -DCMAKE_BUILD_TYPE=Debug -DKESTREL_SANITIZE=address,undefined -DKESTREL_FUZZ=ON -DKESTREL_BENCH=OFF
+	cmake --build build-asan -j $(JOBS)
+	scripts/fuzz build-asan $(SECONDS) $(FUZZ_TARGETS)
 
 # The threaded code's tests (label `threads`) under ThreadSanitizer.
 tsan: setup

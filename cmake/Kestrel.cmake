@@ -1,5 +1,8 @@
 # Helpers shared by every folder's CMakeLists.txt.
 
+# The test data the tests and benchmarks read (camera files, made pictures): always inside the checkout.
+set(KESTREL_TESTDATA_DIR ${CMAKE_SOURCE_DIR}/tests/data)
+
 # kestrel_c_library(NAME SOURCES ... [LIBS ...]): a shared library with a C interface. Only the symbols
 # its header marks with default visibility are exported; everything else is hidden.
 function(kestrel_c_library name)
@@ -33,7 +36,7 @@ function(kestrel_test name)
     KESTREL_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
     KESTREL_BIN_DIR="${KESTREL_BIN_DIR}"
     KESTREL_BUILD_DIR="${CMAKE_BINARY_DIR}"
-    KESTREL_SHARED_DIR="${CMAKE_SOURCE_DIR}/../shared")
+    KESTREL_TESTDATA_DIR="${KESTREL_TESTDATA_DIR}")
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 300)
   endif()
@@ -49,26 +52,85 @@ function(kestrel_test name)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES ${properties})
 endfunction()
 
-# kestrel_fuzzer(NAME SOURCES ... [LIBS ...] [SEEDS dir] [RUNS n]): a libFuzzer target, also run for a
-# bounded number of inputs as a test (over the seed folder when one is given).
+# kestrel_fuzzer(NAME SOURCES ... [LIBS ...] [SEEDS dir ...] [SEED_FILES file ...] [DICT file] [RUNS n]
+#                [SEED_TEST test]): a libFuzzer target, also run for a bounded number of inputs as a test.
+# Its corpus folder (fuzz-corpus/NAME in the build folder) starts with copies of SEED_FILES, and receives
+# what the fuzzer finds; the SEEDS folders (made by a test-time script: name that ctest fixture in
+# SEED_TEST) are read as further seeds. DICT names a dictionary of the format's tags. `make fuzz` runs
+# every target listed in fuzz-targets.tsv for a given time.
 function(kestrel_fuzzer name)
-  cmake_parse_arguments(ARG "" "SEEDS;RUNS" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "RUNS;DICT;SEED_TEST" "SOURCES;LIBS;SEEDS;SEED_FILES" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+  kestrel_fuzz_instrument(${name})
   if(NOT ARG_RUNS)
     set(ARG_RUNS 20000)
   endif()
   set(corpus ${CMAKE_BINARY_DIR}/fuzz-corpus/${name})
-  set(seeds "")
-  if(ARG_SEEDS)
-    set(seeds ${ARG_SEEDS})
+  file(MAKE_DIRECTORY ${corpus})
+  foreach(seed IN LISTS ARG_SEED_FILES)
+    if(NOT EXISTS ${seed})
+      message(FATAL_ERROR "fuzz target ${name}: seed file missing: ${seed}")
+    endif()
+    file(COPY ${seed} DESTINATION ${corpus})
+  endforeach()
+  set(options -rss_limit_mb=4096)
+  if(ARG_DICT)
+    list(APPEND options -dict=${ARG_DICT})
   endif()
   add_test(NAME fuzz.${name}
     COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
-            $<TARGET_FILE:${name}> -runs=${ARG_RUNS} -max_total_time=60 -rss_limit_mb=4096 ${seeds})
+            $<TARGET_FILE:${name}> -runs=${ARG_RUNS} -max_total_time=60 ${options} ${corpus} ${ARG_SEEDS})
   set_tests_properties(fuzz.${name} PROPERTIES LABELS fuzz TIMEOUT 120)
+  if(ARG_SEED_TEST)
+    set_tests_properties(fuzz.${name} PROPERTIES FIXTURES_REQUIRED ${ARG_SEED_TEST})
+  endif()
+  # One line per target for `make fuzz`: name, executable, options, corpus, seed folders (tab-separated).
+  string(REPLACE ";" " " option_text "${options}")
+  string(REPLACE ";" "\t" seed_text "${ARG_SEEDS}")
+  set_property(GLOBAL APPEND_STRING PROPERTY KESTREL_FUZZ_TARGETS
+    "${name}\t${KESTREL_BIN_DIR}/${name}\t${option_text}\t${corpus}\t${seed_text}\n")
+endfunction()
+
+# Writes the list of fuzz targets that `make fuzz` (scripts/fuzz) runs. Called once, after every target.
+function(kestrel_fuzz_manifest)
+  get_property(targets GLOBAL PROPERTY KESTREL_FUZZ_TARGETS)
+  file(WRITE ${CMAKE_BINARY_DIR}/fuzz-targets.tsv "${targets}")
+endfunction()
+
+# kestrel_fuzz_instrument(TARGET): every library of the project that TARGET links, directly or through
+# other libraries, is compiled with the fuzzer's coverage instrumentation. Without it libFuzzer sees only
+# its harness's branches and keeps a handful of tiny inputs. The tests that link the same libraries in a
+# fuzz build are unaffected: the sanitizer runtime answers the coverage calls.
+function(kestrel_fuzz_instrument target)
+  get_target_property(libs ${target} LINK_LIBRARIES)
+  if(NOT libs)
+    return()
+  endif()
+  foreach(lib IN LISTS libs)
+    string(REGEX REPLACE "^\\$<LINK_ONLY:(.*)>$" "\\1" lib "${lib}")
+    if(NOT TARGET ${lib})
+      continue()
+    endif()
+    get_target_property(aliased ${lib} ALIASED_TARGET)
+    if(aliased)
+      set(lib ${aliased})
+    endif()
+    get_target_property(imported ${lib} IMPORTED)
+    get_target_property(type ${lib} TYPE)
+    if(imported OR type STREQUAL "INTERFACE_LIBRARY")
+      continue()
+    endif()
+    get_target_property(done ${lib} KESTREL_FUZZ_INSTRUMENTED)
+    if(done)
+      continue()
+    endif()
+    set_target_properties(${lib} PROPERTIES KESTREL_FUZZ_INSTRUMENTED ON)
+    target_compile_options(${lib} PRIVATE -fsanitize=fuzzer-no-link)
+    kestrel_fuzz_instrument(${lib})
+  endforeach()
 endfunction()
 
 # Adds every sub-folder of the current folder that has a CMakeLists.txt. Under tests/, a folder named

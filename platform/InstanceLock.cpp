@@ -22,17 +22,6 @@ QString socketPath(const QString& name)
 
 }  // namespace
 
-QString runtimeFolder()
-{
-    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QDir(QFile::decodeName(runtime)).exists())
-        return QFile::decodeName(runtime);
-    // Without a runtime folder the temporary folder is shared between users: keep one folder each.
-    const QString folder = tempFolder() + QStringLiteral("/kestrel-") + QString::number(getuid());
-    QDir().mkpath(folder);
-    return folder;
-}
-
 QString markerKey(const QString& name)
 {
     QString key = name;

@@ -13,9 +13,6 @@ class QLocalServer;
 
 namespace platform {
 
-// The folder for locks and local sockets, without a trailing slash.
-QString runtimeFolder();
-
 // A file-system friendly form of a marker or lock name: letters and digits kept, the rest '_'.
 QString markerKey(const QString& name);
 

@@ -17,6 +17,14 @@ bool programFolderPinned();
 // The temporary folder, without a trailing slash.
 QString tempFolder();
 
+// The folder for the instance lock and the local sockets, without a trailing slash: $XDG_RUNTIME_DIR
+// when it names a folder of this user, else a private folder (owned by this user, mode 0700) named
+// kestrel-<uid> in the temporary folder. A folder of that name that belongs to someone else, or is a
+// link or a file, is never used: then the private folder kestrel-runtime in the user's cache folder
+// serves, and when even that cannot be had, a fresh private folder in the temporary folder (the same
+// one for the rest of the process). A folder of ours with looser permissions is tightened to 0700.
+QString runtimeFolder();
+
 // The user's documents folder (created when missing), without a trailing slash.
 QString documentsFolder();
 

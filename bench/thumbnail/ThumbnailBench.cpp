@@ -57,7 +57,7 @@ bool renderThumbnail(const imaging::PackedDib& picture, bool enlarge)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const QString root = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(KESTREL_SHARED_DIR "/testdata/realworld");
+    const QString root = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(KESTREL_TESTDATA_DIR "/realworld");
     QStringList files;
     for (QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
         const QString path = it.next();

@@ -1,7 +1,9 @@
 // Fuzzes the DV frame decoder. Input layout: 4 bytes mode, 4 bytes vertical trim, 4 bytes
 // horizontal trim, 1 control byte (system, scale choice, work-area flag, core or export), 4 bytes
-// core line length, then frame bytes, repeated to fill the whole frame. Buffers are allocated at
-// exactly their documented sizes so that AddressSanitizer sees any write past them.
+// core line length, then the frame's DIF data. The seeds carry whole real frames (119,200 or 143,040
+// bytes after the control bytes), so mutations change a few blocks of a frame that otherwise decodes;
+// a shorter input is repeated to fill the frame. Buffers are allocated at exactly their documented
+// sizes so that AddressSanitizer sees any write past them.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -60,8 +62,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     PutBE32(&file[12], static_cast<uint32_t>(file.size()));
     PutBE32(&file[16], static_cast<uint32_t>(frameBytes));
     PutBE32(&file[20], 32);
-    for (size_t i = 0; frameSize && i < frameBytes; ++i)
-        file[32 + i] = frame[i % frameSize];
+    if (frameSize >= frameBytes)
+        std::memcpy(&file[32], frame, frameBytes);
+    else
+        for (size_t i = 0; frameSize && i < frameBytes; ++i)
+            file[32 + i] = frame[i % frameSize];
 
     // The work area survives between inputs, as the program's might; sometimes it is handed over
     // with its flag cleared.

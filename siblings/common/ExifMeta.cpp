@@ -289,13 +289,25 @@ bool rewriteOrientation(const std::vector<unsigned char>& data, int orientation,
             return false;
         image->exifData()["Exif.Image.Orientation"] = static_cast<uint16_t>(orientation);
         image->writeMetadata();
-        return extractBytes(image->io(), out);
+        if (!extractBytes(image->io(), out))
+            return false;
     } catch (const std::exception& error) {
         ks_trace("Exiv2 orientation: %s", error.what());
+        return false;
     } catch (...) {
         ks_trace("Exiv2 orientation: unknown failure");
+        return false;
     }
-    return false;
+    // The result replaces the user's picture. A damaged directory (an orientation entry of many
+    // values, say) can make Exiv2 write a file that no longer reads: then the original must stay.
+    ExifFacts before, after;
+    if (!readExifFacts(data.data(), data.size(), before) || !readExifFacts(out.data(), out.size(), after)
+        || after.form != before.form || after.orientation != orientation) {
+        ks_trace("Exiv2 orientation: the rewritten file does not read back");
+        out.clear();
+        return false;
+    }
+    return true;
 }
 
 bool buildExifJpeg(const std::vector<unsigned char>& jpeg, int32_t width, int32_t height, const std::string& date,

@@ -4,10 +4,12 @@
 set(KESTREL_SIBLING_COMMON_SOURCES
   ${CMAKE_SOURCE_DIR}/siblings/common/dib.c ${CMAKE_SOURCE_DIR}/siblings/common/trace.c
   ${CMAKE_SOURCE_DIR}/siblings/common/jpeg_trap.c ${CMAKE_SOURCE_DIR}/siblings/common/jpeg_read.c
-  ${CMAKE_SOURCE_DIR}/siblings/common/jpeg_write.c ${CMAKE_SOURCE_DIR}/siblings/common/BmpFile.cpp
+  ${CMAKE_SOURCE_DIR}/siblings/common/jpeg_write.c ${CMAKE_SOURCE_DIR}/siblings/common/regular_file.c
+  ${CMAKE_SOURCE_DIR}/siblings/common/BmpFile.cpp
   ${CMAKE_SOURCE_DIR}/siblings/common/DibScale.cpp ${CMAKE_SOURCE_DIR}/siblings/common/FileUtil.cpp)
 set(KESTREL_SIBLING_EXIF_SOURCES
-  ${CMAKE_SOURCE_DIR}/siblings/common/ExifMeta.cpp ${CMAKE_SOURCE_DIR}/siblings/common/TiffRead.cpp)
+  ${CMAKE_SOURCE_DIR}/siblings/common/ExifMeta.cpp ${CMAKE_SOURCE_DIR}/siblings/common/PictureHead.cpp
+  ${CMAKE_SOURCE_DIR}/siblings/common/TiffRead.cpp)
 
 # Seeds for the fuzzer `target`, made before its bounded run (the script makes them once per build
 # folder and is safe to run from several tests at once).

@@ -4,6 +4,8 @@
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
 
+#include "TestData.h"
+
 #include <QDir>
 #include <QImage>
 #include <QPainter>
@@ -18,7 +20,11 @@ using testing_support::FakeTree;
 namespace {
 
 [[maybe_unused]] const bool librariesPinned = testing_support::pinLibraries({"ExifKit", "ImgShift"});
-const QString RealWorld = QStringLiteral(KESTREL_SHARED_DIR "/testdata/realworld/");
+// A real camera file, or one of the made pictures, from the test data of the checkout.
+QString testFile(const std::string& relative)
+{
+    return QString::fromStdString(testdata::require(relative));
+}
 
 class CardPicturesTest : public ::testing::Test {
 protected:
@@ -78,7 +84,7 @@ private:
 
 TEST_F(CardPicturesTest, AnExifJpegGoesAsItIs)
 {
-    const QString source = copyIn(RealWorld + QStringLiteral("jpeg_exif/Canon IXUS.jpg"), QStringLiteral("copy.jpg"));
+    const QString source = copyIn(testFile("realworld/jpeg_exif/Canon IXUS.jpg"), QStringLiteral("copy.jpg"));
     QString output;
     ASSERT_TRUE(fileops::convertToExifJpeg(source, &output));
     EXPECT_EQ(output, source);
@@ -88,7 +94,7 @@ TEST_F(CardPicturesTest, AnExifJpegGoesAsItIs)
 TEST_F(CardPicturesTest, AJfifJpegBecomesAnExifJpegOfTheSamePicture)
 {
     const QString source =
-        copyIn(RealWorld + QStringLiteral("jpeg_no_exif/olympus-d320l.jpg"), QStringLiteral("plain.jpg"));
+        copyIn(testFile("made/jpeg_no_exif/jfxx-app12.jpg"), QStringLiteral("plain.jpg"));
     QString output;
     ASSERT_TRUE(fileops::convertToExifJpeg(source, &output));
     EXPECT_NE(output, source);
@@ -141,7 +147,7 @@ TEST_F(CardPicturesTest, ADamagedPictureFailsAndLeavesNothing)
 TEST_F(CardPicturesTest, MissingLibrariesFailQuietly)
 {
     const QString source =
-        copyIn(RealWorld + QStringLiteral("jpeg_no_exif/olympus-d320l.jpg"), QStringLiteral("plain.jpg"));
+        copyIn(testFile("made/jpeg_no_exif/jfxx-app12.jpg"), QStringLiteral("plain.jpg"));
     FakeTree libraries;
     QString output;
     platform::setProgramFolder(libraries.root());

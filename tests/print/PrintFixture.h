@@ -7,6 +7,8 @@
 #include "print/OrderFileIo.h"
 #include "resources/UiResources.h"
 
+#include "TestData.h"
+
 #include <QFile>
 #include <QProcess>
 
@@ -18,26 +20,24 @@ namespace testing_support {
 
 [[maybe_unused]] inline const bool librariesPinned = pinLibraries({"ImgProbe"});
 
-inline const QString RealWorldDir = QStringLiteral(KESTREL_SHARED_DIR "/testdata/realworld");
-
-// An Exif 2 JPEG (ImgProbe code 9), an Exif 1 JPEG (8) and a JFIF JPEG (6) written by real cameras.
-inline QByteArray realFile(const char* relative)
+// A file of the test data, e.g. "realworld/jpeg_exif/Canon IXUS.jpg".
+inline QByteArray dataFile(const char* relative)
 {
-    QFile file(RealWorldDir + QLatin1Char('/') + QString::fromUtf8(relative));
+    QFile file(QString::fromStdString(testdata::require(relative)));
     EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << relative;
     return file.readAll();
 }
 inline QByteArray exif2Jpeg()
 {
-    return realFile("jpeg_exif/Canon IXUS.jpg");
+    return dataFile("realworld/jpeg_exif/Canon IXUS.jpg");
 }
 inline QByteArray exif1Jpeg()
 {
-    return realFile("jpeg_exif/FujiFilm DS-7 (1).jpg");
+    return dataFile("realworld/jpeg_exif/FujiFilm DS-7 (1).jpg");
 }
 inline QByteArray jfifJpeg()
 {
-    return realFile("jpeg_no_exif/olympus-d320l.jpg");
+    return dataFile("made/jpeg_no_exif/jfxx-app12.jpg");
 }
 
 class PrintOrderTestBase : public ::testing::Test {

@@ -25,7 +25,6 @@ using testing_support::PrintOrderTestBase;
 
 namespace {
 
-const QString RealOrder = QStringLiteral(KESTREL_SHARED_DIR "/testdata/realworld/dpof/MISC/AUTPRINT.MRK");
 
 class PrintOrderDlgTest : public PrintOrderTestBase {
 protected:
@@ -45,7 +44,7 @@ protected:
     {
         card.makeFiles({"DCIM/100ABCDE/ABCD0001.JPG", "DCIM/100ABCDE/ABCD0002.JPG", "DCIM/100ABCDE/ABCD0003.JPG",
                         "DCIM/102_BLUE/BLUE0001.JPG"});
-        QFile real(RealOrder);
+        QFile real(QString::fromStdString(testdata::realWorld("dpof/MISC/AUTPRINT.MRK")));
         ASSERT_TRUE(real.open(QIODevice::ReadOnly));
         card.makeFile("MISC/AUTPRINT.MRK", real.readAll());
     }

@@ -31,7 +31,7 @@ protected:
 
 TEST_F(PrintOrderTest, RealCameraFileKeepsItsHeaderAndItsIndexJob)
 {
-    const QByteArray original = testing_support::realFile("dpof/MISC/AUTPRINT.MRK");
+    const QByteArray original = testing_support::dataFile("realworld/dpof/MISC/AUTPRINT.MRK");
     card.makeFile("MISC/AUTPRINT.MRK", original);
     for (const char* picture : {"DCIM/100ABCDE/ABCD0001.JPG", "DCIM/100ABCDE/ABCD0002.JPG",
                                 "DCIM/100ABCDE/ABCD0003.JPG", "DCIM/102_BLUE/BLUE0001.JPG"})

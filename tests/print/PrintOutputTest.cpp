@@ -11,6 +11,8 @@
 #include "print/PrintPages.h"
 #include "resources/UiResources.h"
 
+#include "TestData.h"
+
 #include <QAction>
 #include <QFile>
 #include <QImage>
@@ -295,9 +297,7 @@ TEST_F(PrintOutput, PreviewShowsTheSheetsAndHandsPrintingBack)
 
 TEST_F(PrintOutput, CameraPictureDecodesInFullSizeAndPrints)
 {
-    const QString camera = QStringLiteral(KESTREL_SHARED_DIR "/testdata/realworld/jpeg_exif/Canon IXUS.jpg");
-    if (!QFile::exists(camera))
-        GTEST_SKIP() << "no camera picture on this machine";
+    const QString camera = QString::fromStdString(testdata::realWorld("jpeg_exif/Canon IXUS.jpg"));
     const QSize size = QImageReader(camera).size();
     ASSERT_TRUE(size.isValid());
     std::vector<platform::MessageRecord> shown;
