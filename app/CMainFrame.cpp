@@ -9,12 +9,16 @@
 #include "app/ViewSettings.h"
 #include "app/WindowPlacementFix.h"
 #include "browser/CThumbView.h"
+#include "camlink/CDvBar.h"
+#include "camlink/DvBarSettings.h"
+#include "camlink/DvLink.h"
 #include "design/CDesignButton.h"
 #include "design/CDesignDropDown.h"
 #include "design/CDesignMenu.h"
 #include "media/CFolderBar.h"
 #include "media/CFolderTree.h"
 #include "platform/InstanceLock.h"
+#include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "platform/Trace.h"
 #include "print/CPrintService.h"
@@ -94,6 +98,9 @@ CMainFrame::CMainFrame(ConfigStore& config, CMarlin3Doc& document, bool dvEditio
 CMainFrame::~CMainFrame()
 {
     saveConfig();
+    // The DV bar writes its section when it goes: while the settings it writes through still exist.
+    delete dvBar_;
+    dvBar_ = nullptr;
 }
 
 void CMainFrame::setInstanceMarker(platform::WindowMarker* marker)
@@ -187,12 +194,15 @@ void CMainFrame::createBars()
     addToolBarBreak(Qt::BottomToolBarArea);
     addBar(FilterBar, filterBar, Qt::BottomToolBarArea);
 
-    // The DV bar belongs to the DV edition; its place is kept, empty and hidden, in this one.
+    // The DV bar belongs to the DV edition; it is built in every edition and shown only in that one.
     dvDock_ = new QDockWidget(this);
     dvDock_->setObjectName(QStringLiteral("bar%1").arg(DvBar));
     dvDock_->setTitleBarWidget(noTitle(dvDock_));
     dvDock_->setFeatures(QDockWidget::NoDockWidgetFeatures);
     dvDock_->setAllowedAreas(Qt::LeftDockWidgetArea);
+    dvSettings_ = std::make_unique<camlink::StoreDvBarSettings<ConfigStore>>(store_);
+    dvBar_ = new camlink::CDvBar(dvDock_, *dvSettings_);
+    dvDock_->setWidget(dvBar_);
     addDockWidget(Qt::LeftDockWidgetArea, dvDock_);
 
     folderDock_ = new QDockWidget(this);
@@ -370,6 +380,15 @@ bool CMainFrame::event(QEvent* event)
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
+    // The DV edition asks before it drops an open camcorder link.
+    constexpr int kCloseLinkQuestion = 20404;
+    constexpr int kCloseLinkCaption = 21011;
+    if (dvEdition_ && dvBar_ && dvBar_->controller().link().isConnected() &&
+        platform::messageBox(this, UiResources::string(kCloseLinkQuestion), UiResources::string(kCloseLinkCaption),
+                             platform::MbYesNo | platform::MbIconQuestion) == platform::IdNo) {
+        event->ignore();
+        return;
+    }
     view_->stopLoading();
     saveConfig();
     event->accept();

@@ -31,6 +31,10 @@ class CTitleBar;
 class QDockWidget;
 class QMenu;
 class QToolBar;
+namespace camlink {
+class CDvBar;
+class DvBarSettings;
+}
 namespace media {
 class CFolderBar;
 }
@@ -94,6 +98,8 @@ public:
     CButtonBar* buttonBar(int bar) const;
     QToolBar* toolBar(int bar) const;
     QDockWidget* folderDock() const { return folderDock_; }
+    QDockWidget* dvDock() const { return dvDock_; }
+    camlink::CDvBar* dvBar() const { return dvBar_; }
     CMarlin3Doc& document() const { return document_; }
     bool fillsWorkArea() const { return maximised_; }
     const LastFileOperation& lastFileOperation() const { return lastOperation_; }
@@ -172,6 +178,8 @@ private:
     media::CFolderBar* folderBar_ = nullptr;
     QDockWidget* folderDock_ = nullptr;
     QDockWidget* dvDock_ = nullptr;
+    std::unique_ptr<camlink::DvBarSettings> dvSettings_;
+    camlink::CDvBar* dvBar_ = nullptr;
     std::map<int, QToolBar*> toolBars_;
     std::map<int, CButtonBar*> buttonBars_;
     QString program1_;
