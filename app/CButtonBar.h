@@ -14,8 +14,8 @@ class CButtonBar : public QWidget {
     Q_OBJECT
 public:
     // Space around and between the buttons.
-    static constexpr int kMargin = 3;
-    static constexpr int kSpacing = 2;
+    static constexpr int kMargin = 2;
+    static constexpr int kSpacing = 1;
 
     CButtonBar(int barId, QWidget* parent = nullptr);
 

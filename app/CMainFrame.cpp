@@ -32,6 +32,8 @@
 #include <QDockWidget>
 #include <QLayout>
 #include <QMenu>
+#include <QMouseEvent>
+#include <QWindow>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QScreen>
@@ -93,10 +95,14 @@ CMainFrame::CMainFrame(ConfigStore& config, CMarlin3Doc& document, bool dvEditio
     connect(view_, &CThumbView::contextMenuRequested, this,
             [this](const QPoint& at) { popupAt(kViewMenu, 0, at); });
     resize(kCreationWidth, kCreationHeight);
+    qApp->installEventFilter(this);
 }
 
 CMainFrame::~CMainFrame()
 {
+    qApp->removeEventFilter(this);
+    if (sizingCursor_)
+        QApplication::restoreOverrideCursor();
     saveConfig();
     // The DV bar writes its section when it goes: while the settings it writes through still exist.
     delete dvBar_;
@@ -376,6 +382,54 @@ bool CMainFrame::event(QEvent* event)
     if (event->type() == QEvent::Polish)
         setMinimumSize(titleBar_->firstTwoButtonsWidth() + 10, CTitleBar::kHeight + 4);
     return QMainWindow::event(event);
+}
+
+Qt::Edges CMainFrame::sizingEdges(const QPoint& globalPos) const
+{
+    Qt::Edges edges;
+    if (maximised_ || isMinimized())
+        return edges;
+    const QRect outer = frameGeometry();
+    if (!outer.contains(globalPos))
+        return edges;
+    if (globalPos.x() < outer.left() + kSizingBorder)
+        edges |= Qt::LeftEdge;
+    if (globalPos.x() > outer.right() - kSizingBorder)
+        edges |= Qt::RightEdge;
+    if (globalPos.y() < outer.top() + kSizingBorder)
+        edges |= Qt::TopEdge;
+    if (globalPos.y() > outer.bottom() - kSizingBorder)
+        edges |= Qt::BottomEdge;
+    return edges;
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::MouseMove || type == QEvent::MouseButtonPress) && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == this) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const Qt::Edges edges = sizingEdges(mouse->globalPosition().toPoint());
+        if (type == QEvent::MouseMove && !(mouse->buttons() & Qt::LeftButton)) {
+            const bool wanted = edges != Qt::Edges();
+            if (wanted && !sizingCursor_) {
+                const bool diagonal = (edges & (Qt::LeftEdge | Qt::RightEdge)) && (edges & (Qt::TopEdge | Qt::BottomEdge));
+                const bool falling = edges == (Qt::LeftEdge | Qt::TopEdge) || edges == (Qt::RightEdge | Qt::BottomEdge);
+                QApplication::setOverrideCursor(diagonal ? (falling ? Qt::SizeFDiagCursor : Qt::SizeBDiagCursor)
+                                                : (edges & (Qt::LeftEdge | Qt::RightEdge)) ? Qt::SizeHorCursor
+                                                                                          : Qt::SizeVerCursor);
+                sizingCursor_ = true;
+            } else if (!wanted && sizingCursor_) {
+                QApplication::restoreOverrideCursor();
+                sizingCursor_ = false;
+            }
+        } else if (type == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton && edges != Qt::Edges() &&
+                   windowHandle()) {
+            windowHandle()->startSystemResize(edges);
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

@@ -130,8 +130,13 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The frame has no system border: the edges this close to the window's rim size it, except while it
+    // fills the work area.
+    static constexpr int kSizingBorder = 4;
+    Qt::Edges sizingEdges(const QPoint& globalPos) const;
     void createBars();
     QToolBar* addBar(int bar, QWidget* content, Qt::ToolBarArea area);
     CButtonBar* makeButtonBar(int bar, std::initializer_list<int> buttons);
@@ -195,4 +200,5 @@ private:
     bool normalRectSaved_ = false;
     bool treeHadFocus_ = false;
     bool saved_ = false;
+    bool sizingCursor_ = false;
 };

@@ -87,6 +87,22 @@ EntryState commandState(const MenuContext& context, int command)
     case cmd::CopyIntoCard:
         state.enabled = context.cameraFolder && anySelectedWithExtension(context, {".jpg", ".tif"});
         break;
+    case cmd::Wallpaper:
+        state.enabled = anySelectedWithExtension(context, {".bmp", ".jpg", ".dvf", ".tif"});
+        break;
+    case cmd::RotateRight:
+    case cmd::Rotate180:
+    case cmd::RotateLeft:
+        state.enabled = anySelectedWithExtension(context, {".bmp", ".jpg", ".dvf"});
+        break;
+    case cmd::SaveAsBmp:
+    case cmd::SaveAsJpeg:
+        state.enabled = anySelectedWithExtension(context, {".bmp", ".jpg", ".dvf", ".ttl", ".tif"});
+        break;
+    case cmd::SelectAll:
+    case cmd::Search:
+        state.enabled = context.figure2 >= 1;
+        break;
     case cmd::ToggleSortDirection:
         state.checkable = true;
         state.checked = context.viewOrderMode != 0;

@@ -12,6 +12,8 @@
 #include "app/MenuState.h"
 #include "app/WindowPlacementFix.h"
 #include "browser/COwnerDrawListCtrl.h"
+#include "browser/CSearchDlg.h"
+#include "media/CFolderTree.h"
 #include "browser/CThumbView.h"
 #include "design/CDesignButton.h"
 #include "media/CFolderBar.h"
@@ -25,6 +27,9 @@
 #include <QMenu>
 #include <QScreen>
 #include <QSettings>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTreeWidgetItem>
 #include <QTest>
 #include <QToolBar>
 
@@ -404,4 +409,101 @@ TEST(Undo, PutsBackACopyAMoveAndLeavesADelete)
     EXPECT_TRUE(record.undo(nullptr));
     EXPECT_TRUE(QFileInfo::exists(a));
     EXPECT_TRUE(record.isEmpty());
+}
+
+TEST_F(Frame, ContextMenusOfTheViewAndTheTreeFollowTheSameRules)
+{
+    // A folder with pictures, listed in the view.
+    const QString folder = world.mkdir(QStringLiteral("pictures"));
+    for (const char* name : {"a.jpg", "b.jpg", "c.avi"})
+        world.write(QStringLiteral("pictures/") + QLatin1String(name), "not really a picture");
+    start();
+    frame->view()->openFolder(folder);
+    QTRY_COMPARE(frame->view()->figures().displayed, 3);
+    COwnerDrawListCtrl* list = frame->view()->list();
+    record();
+
+    // A right click on the first item selects it and shows the view's menu there.
+    const QPoint cell = list->geometry().cellRect(0, list->topItem(), list->columns()).center();
+    QTest::mouseClick(list, Qt::RightButton, {}, cell);
+    QMenu* menu = frame->openPopup();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->objectName(), QStringLiteral("menu141.0"));
+    EXPECT_EQ(frame->view()->selectedNames(), QStringList{QStringLiteral("a.jpg")});
+    QAction* properties = nullptr;
+    QAction* paste = nullptr;
+    for (QAction* action : menu->actions()) {
+        if (action->property("command").toInt() == cmd::Properties)
+            properties = action;
+        if (action->property("command").toInt() == cmd::EditPaste)
+            paste = action;
+    }
+    ASSERT_TRUE(properties && paste);
+    EXPECT_TRUE(properties->isEnabled());
+    EXPECT_FALSE(paste->isEnabled());  // nothing on the clipboard
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(properties).center());
+    QTRY_COMPARE(commands, std::vector<int>{cmd::Properties});
+
+    // The tree's menu offers its own rename command.
+    media::CFolderTree* tree = frame->folderBar()->tree();
+    QTreeWidgetItem* item = tree->currentItem();
+    ASSERT_NE(item, nullptr);
+    QTest::mouseClick(tree->viewport(), Qt::RightButton, {}, tree->visualItemRect(item).center());
+    menu = frame->openPopup();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->objectName(), QStringLiteral("menu139.0"));
+    menu->close();
+}
+
+TEST_F(Frame, TheLauncherStartsItsProgramOncePerSelectedFile)
+{
+    const QString log = world.mkdir(QStringLiteral("log"));
+    const QString program = world.write(QStringLiteral("viewer"),
+                                        "#!/bin/sh\nn=$(mktemp \"" + log.toUtf8() + "/run.XXXXXX\")\n"
+                                        "printf '%s\\n' \"$#\" \"$@\" > \"$n\"\n");
+    QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    writeConfig(QStringLiteral("MainConfigInfo/LanchApp1"), program);
+    const QString folder = world.mkdir(QStringLiteral("with space"));
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
+        world.write(QStringLiteral("with space/") + QLatin1String(name), "x");
+    start();
+    frame->view()->openFolder(folder);
+    QTRY_COMPARE(frame->view()->figures().displayed, 3);
+    // Nothing selected: the program alone.
+    QTest::mouseClick(button(CMainFrame::LauncherBar, 1153), Qt::LeftButton);
+    QTRY_COMPARE(QDir(log).entryList(QDir::Files).size(), 1);
+    frame->view()->selectAll();
+    QTest::mouseClick(button(CMainFrame::LauncherBar, 1153), Qt::LeftButton);
+    QTRY_COMPARE(QDir(log).entryList(QDir::Files).size(), 4);
+    int withFile = 0;
+    for (const QString& name : QDir(log).entryList(QDir::Files)) {
+        QFile file(QDir(log).filePath(name));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return file.size() > 0; }));
+        file.open(QIODevice::ReadOnly);
+        const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        if (lines.value(0) == QStringLiteral("1")) {
+            EXPECT_TRUE(lines.value(1).startsWith(folder + QLatin1Char('/')));
+            ++withFile;
+        }
+    }
+    EXPECT_EQ(withFile, 3);
+    // Program 2 is empty: its button starts nothing.
+    EXPECT_TRUE(frame->launcherProgram(2).isEmpty());
+}
+
+TEST_F(Frame, TheDateSearchRefusesAnImpossibleDate)
+{
+    CSearchDlg dialog;
+    dialog.pages()->setCurrentIndex(CSearchDlg::DatePage);
+    dialog.show();
+    dialog.findChild<QSpinBox*>(QStringLiteral("fromMonth"))->setValue(2);
+    dialog.findChild<QSpinBox*>(QStringLiteral("fromDay"))->setValue(30);
+    dialog.accept();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, QStringLiteral("不正な日付が設定されています。"));
+    EXPECT_EQ(messages[0].caption, QStringLiteral("入力エラー"));
+    EXPECT_TRUE(dialog.isVisible());
+    dialog.findChild<QSpinBox*>(QStringLiteral("fromDay"))->setValue(28);
+    dialog.accept();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
