@@ -137,8 +137,12 @@ void BackupDialog::runBackup()
     copy.multipleDestinations = true;
     copy.allowUndo = true;
     copy.progressTitle = QString::fromUtf8(BackingUpText);
+    copy.verifyCopies = true;
     ProgressDialog progress(this);
-    const OperationResult result = FileOperationRunner(&progress, this).run(copy);
+    FileOperationRunner runner(&progress, this);
+    if (writer_)
+        runner.setWriter(writer_);
+    const OperationResult result = runner.run(copy);
 
     setControlsEnabled(true);
     if (!result.succeeded()) {

@@ -4,6 +4,12 @@
 //
 // The frame hands in the card root and the last destination and, when the dialog ends with OK, takes
 // destination() back to remember it.
+//
+// Every copy is read back from the destination once it is flushed and compared with the card's file;
+// a copy that differs is removed, named in a message, and the run stops there without the completion
+// message. Copies finished before it stay, so a second run numbers on after them.
+
+#include "fileops/FileOperationRunner.h"
 
 #include <QDialog>
 #include <QString>
@@ -29,6 +35,9 @@ public:
 
     void setFolderPicker(FolderPicker picker) { picker_ = std::move(picker); }
 
+    // The write seam of the copies (see FileOperationRunner::setWriter); tests damage or fail writes.
+    void setWriter(FileOperationRunner::Writer writer) { writer_ = std::move(writer); }
+
 private:
     void browse();
     void runBackup();
@@ -38,6 +47,7 @@ private:
     QString cardRoot_;
     QString destination_;
     FolderPicker picker_;
+    FileOperationRunner::Writer writer_;
     QLineEdit* edit_ = nullptr;
     QPushButton* browseButton_ = nullptr;
     QLabel* status_ = nullptr;

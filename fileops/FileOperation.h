@@ -22,6 +22,9 @@ struct FileOperation {
     bool renameOnCollision = false;    // an existing target gives a "copy of" name instead of a question
     bool noConfirmation = false;       // overwrite and delete without asking
     bool noErrorUi = false;            // failures are only reported in the result, never shown
+    // Each copied file is read back after it was flushed and compared with what was read from the
+    // source (size and SHA-256); a copy that differs is discarded and reported as Corrupted.
+    bool verifyCopies = false;
     QString progressTitle;
 };
 
@@ -35,13 +38,17 @@ enum class FileStatus {
     DestinationExists, // a rename whose new name is taken
     SameFile,          // moving or renaming a file onto itself
     TrashUnavailable,  // no trash could take the file; it stays where it was
+    WriteProtected,    // the volume or its trash cannot be written; checked before anything changed
+    Corrupted,         // the copy read back differs from its source; the copy was removed
     InvalidRequest,    // destinations do not match sources, or an empty name
     Failed,            // any other read or write error
 };
 
 struct FileResult {
     QString source;
-    QString destination; // the final path, after any collision renaming; empty for deletes
+    // The final path, after any collision renaming. For a delete: the entry's path in the trash, or
+    // empty when it was deleted for good.
+    QString destination;
     FileStatus status = FileStatus::Done;
 };
 
@@ -52,6 +59,19 @@ struct OperationResult {
     std::vector<FileResult> files;        // every file looked at, in request order
 
     bool succeeded() const { return !aborted && status == FileStatus::Done; }
+
+    // The sources that no longer exist where they were because of this operation: deleted (for good or
+    // into the trash), moved or renamed. Sources the operation did not reach are not listed.
+    QStringList goneSources() const
+    {
+        QStringList gone;
+        for (const FileResult& file : files)
+            if (file.status == FileStatus::Done && file.destination != file.source && removesSource)
+                gone << file.source;
+        return gone;
+    }
+
+    bool removesSource = false; // set by the service for moves, deletes and renames
 };
 
 } // namespace fileops

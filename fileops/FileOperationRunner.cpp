@@ -3,8 +3,11 @@
 #include "fileops/DuplicateNames.h"
 #include "fileops/Progress.h"
 #include "platform/MessageBox.h"
-#include "platform/Shell.h"
+#include "platform/Trash.h"
+#include "platform/Volumes.h"
+#include "resources/UiResources.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -14,8 +17,11 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace fileops {
@@ -27,6 +33,10 @@ constexpr size_t CopyBlockBytes = 256 * 1024;
 
 // The caption of the confirmation asked before a delete when the request has no title of its own.
 const char* const DeleteCaption = "ファイルの削除";
+
+// The resource strings of the write-protection message and its caption.
+constexpr int WriteProtectedText = 20037;
+constexpr int ErrorCaption = 20030;
 
 class Descriptor {
 public:
@@ -170,10 +180,18 @@ bool isInside(const QString& path, const QString& folder)
     return inner == outer || inner.startsWith(outer + QLatin1Char('/'));
 }
 
-QString failureText(FileStatus status, const QString& path)
+QString failureText(FileStatus status, const QString& path, const QString& destination = {})
 {
     const QString name = QFileInfo(path).fileName();
     switch (status) {
+    case FileStatus::WriteProtected: {
+        const QString text = UiResources::string(WriteProtectedText);
+        return text.isEmpty() ? QStringLiteral("「%1」のあるメディアに書き込めません。").arg(name) : text;
+    }
+    case FileStatus::Corrupted:
+        return QStringLiteral("「%1」のコピー「%2」が元のファイルと一致しませんでした。\n"
+                              "このコピーは削除しました。")
+            .arg(name, QFileInfo(destination).fileName());
     case FileStatus::SourceMissing:
         return QStringLiteral("「%1」が見つかりません。").arg(name);
     case FileStatus::PermissionDenied:
@@ -181,7 +199,9 @@ QString failureText(FileStatus status, const QString& path)
     case FileStatus::DiskFull:
         return QStringLiteral("ディスクの空き領域が足りないため、「%1」を書き込めません。").arg(name);
     case FileStatus::DestinationExists:
-        return QStringLiteral("「%1」という名前は既に使われています。").arg(name);
+        // The name in the way is the one to tell, not the file that wanted it.
+        return QStringLiteral("「%1」という名前は既に使われています。")
+            .arg(destination.isEmpty() ? name : QFileInfo(destination).fileName());
     case FileStatus::SameFile:
         return QStringLiteral("「%1」の移動先が移動元と同じです。").arg(name);
     case FileStatus::TrashUnavailable:
@@ -190,6 +210,39 @@ QString failureText(FileStatus status, const QString& path)
         return QStringLiteral("ファイル操作の指定が正しくありません。");
     default:
         return QStringLiteral("「%1」を処理できません。").arg(name);
+    }
+}
+
+QString failureCaption(FileStatus status)
+{
+    const QString caption = status == FileStatus::WriteProtected ? UiResources::string(ErrorCaption) : QString();
+    return caption.isEmpty() ? QStringLiteral("エラー") : caption;
+}
+
+bool writableByDefault(const QString& folder)
+{
+    struct statvfs info {};
+    const QByteArray name = encoded(folder);
+    if (::statvfs(name.constData(), &info) == 0 && (info.f_flag & ST_RDONLY) != 0)
+        return false;
+    return ::access(name.constData(), W_OK | X_OK) == 0;
+}
+
+// Reads `fd` from its start and hashes it; false on a read error.
+bool hashFile(int fd, QCryptographicHash& hash, qint64& size)
+{
+    std::vector<char> block(CopyBlockBytes);
+    size = 0;
+    for (;;) {
+        const ssize_t got = ::read(fd, block.data(), block.size());
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return false;
+        if (got == 0)
+            return true;
+        hash.addData(QByteArrayView(block.data(), got));
+        size += got;
     }
 }
 
@@ -203,13 +256,46 @@ bool countsAsFailure(FileStatus status)
 FileOperationRunner::FileOperationRunner(Progress* progress, QWidget* owner)
     : progress_(progress), owner_(owner), writer_([](int fd, const char* data, size_t size) {
           return ::write(fd, data, size);
-      })
+      }),
+      writeProbe_(writableByDefault)
 {
 }
 
 void FileOperationRunner::setWriter(Writer writer)
 {
     writer_ = std::move(writer);
+}
+
+void FileOperationRunner::setWriteProbe(WriteProbe probe)
+{
+    writeProbe_ = probe ? std::move(probe) : WriteProbe(writableByDefault);
+}
+
+bool FileOperationRunner::deletesForGood(const QString& path)
+{
+    const std::optional<platform::Volume> volume = platform::Volumes::volumeOf(path);
+    return volume && volume->type == platform::VolumeType::Removable;
+}
+
+bool FileOperationRunner::checkDeletable(const FileOperation& operation, FileResult& refused)
+{
+    for (const QString& source : operation.sources) {
+        if (!present(source))
+            continue; // reported as missing when its turn comes
+        refused = {source, {}, FileStatus::WriteProtected};
+        if (!writeProbe_(parentOf(source)))
+            return false;
+        if (!operation.allowUndo || deletesForGood(source))
+            continue;
+        switch (platform::Trash::check(source)) {
+        case platform::TrashStatus::Done:
+        case platform::TrashStatus::Missing:
+            break;
+        default:
+            return false;
+        }
+    }
+    return true;
 }
 
 bool FileOperationRunner::cancelled()
@@ -245,12 +331,28 @@ OperationResult FileOperationRunner::run(const FileOperation& operation)
         return result;
     }
 
+    result.removesSource = operation.kind != OperationKind::Copy;
+    if (operation.kind == OperationKind::Delete) {
+        FileResult refused;
+        if (!checkDeletable(operation, refused)) {
+            result.status = FileStatus::WriteProtected;
+            result.files.push_back(refused);
+            if (!operation.noErrorUi)
+                platform::messageBox(owner_, failureText(result.status, refused.source),
+                                     failureCaption(result.status), platform::MbOk | platform::MbIconStop);
+            operation_ = nullptr;
+            return result;
+        }
+    }
+
     if (operation.kind == OperationKind::Delete && !operation.noConfirmation) {
+        const bool forGood = !operation.allowUndo ||
+                             std::any_of(operation.sources.begin(), operation.sources.end(), deletesForGood);
         const QString what = operation.sources.size() == 1
                                  ? QStringLiteral("「%1」").arg(QFileInfo(operation.sources.first()).fileName())
                                  : QStringLiteral("これらの %1 個の項目").arg(operation.sources.size());
-        const QString text = operation.allowUndo ? QStringLiteral("%1をごみ箱に移動しますか?").arg(what)
-                                                 : QStringLiteral("%1を完全に削除しますか?").arg(what);
+        const QString text = forGood ? QStringLiteral("%1を完全に削除しますか?").arg(what)
+                                     : QStringLiteral("%1をごみ箱に移動しますか?").arg(what);
         const QString caption =
             operation.progressTitle.isEmpty() ? QString::fromUtf8(DeleteCaption) : operation.progressTitle;
         if (platform::messageBox(owner_, text, caption, platform::MbYesNo | platform::MbIconQuestion) !=
@@ -293,7 +395,7 @@ OperationResult FileOperationRunner::run(const FileOperation& operation)
             break;
         }
         case OperationKind::Delete:
-            file.status = deleteEntry(source);
+            file.status = deleteEntry(source, file.destination);
             advance(1);
             break;
         case OperationKind::Rename:
@@ -319,9 +421,9 @@ OperationResult FileOperationRunner::run(const FileOperation& operation)
     if (progress_)
         progress_->close();
     if (countsAsFailure(result.status) && !operation.noErrorUi) {
-        const QString path = result.files.empty() ? QString() : result.files.back().source;
-        platform::messageBox(owner_, failureText(result.status, path), QStringLiteral("エラー"),
-                             platform::MbOk | platform::MbIconStop);
+        const FileResult last = result.files.empty() ? FileResult{} : result.files.back();
+        platform::messageBox(owner_, failureText(result.status, last.source, last.destination),
+                             failureCaption(result.status), platform::MbOk | platform::MbIconStop);
     }
     operation_ = nullptr;
     return result;
@@ -424,6 +526,10 @@ FileStatus FileOperationRunner::copyFile(const QString& source, const QString& t
         return destinationFromErrno(errno);
 
     FileStatus status = FileStatus::Done;
+    const bool verify = operation_ && operation_->verifyCopies;
+    // What was read from the source, which the copy read back must match.
+    QCryptographicHash sourceHash(QCryptographicHash::Sha256);
+    qint64 sourceSize = 0;
     std::vector<char> block(CopyBlockBytes);
     for (;;) {
         const ssize_t got = ::read(in.get(), block.data(), block.size());
@@ -435,6 +541,10 @@ FileStatus FileOperationRunner::copyFile(const QString& source, const QString& t
         }
         if (got == 0)
             break;
+        if (verify) {
+            sourceHash.addData(QByteArrayView(block.data(), got));
+            sourceSize += got;
+        }
         ssize_t written = 0;
         while (written < got) {
             const ssize_t n = writer_(out.get(), block.data() + written, static_cast<size_t>(got - written));
@@ -462,10 +572,22 @@ FileStatus FileOperationRunner::copyFile(const QString& source, const QString& t
         ::futimens(out.get(), times);
         if (::fsync(out.get()) != 0)
             status = destinationFromErrno(errno);
+        else if (verify)
+            // Flushed pages dropped from the cache, so that the read-back comes from the medium.
+            ::posix_fadvise(out.get(), 0, 0, POSIX_FADV_DONTNEED);
     }
     if (out.close() != 0 && status == FileStatus::Done)
         status = destinationFromErrno(errno);
     const QString temporaryPath = QFile::decodeName(temporary);
+    if (status == FileStatus::Done && verify) {
+        Descriptor back(::open(temporary.constData(), O_RDONLY | O_CLOEXEC));
+        QCryptographicHash copyHash(QCryptographicHash::Sha256);
+        qint64 copySize = 0;
+        if (back.get() < 0 || !hashFile(back.get(), copyHash, copySize))
+            status = FileStatus::Failed;
+        else if (copySize != sourceSize || copyHash.result() != sourceHash.result())
+            status = FileStatus::Corrupted;
+    }
     if (status == FileStatus::Done) {
         const int rc = replace ? renameReplacing(temporaryPath, target) : renameNoReplace(temporaryPath, target);
         if (rc != 0)
@@ -526,13 +648,23 @@ FileStatus FileOperationRunner::moveEntry(const QString& source, QString& target
     return removed ? FileStatus::Done : FileStatus::PermissionDenied;
 }
 
-FileStatus FileOperationRunner::deleteEntry(const QString& path)
+FileStatus FileOperationRunner::deleteEntry(const QString& path, QString& inTrash)
 {
     const QFileInfo info(path);
     if (!present(path))
         return FileStatus::SourceMissing;
-    if (operation_->allowUndo)
-        return platform::Shell::moveToTrash(path) ? FileStatus::Done : FileStatus::TrashUnavailable;
+    if (operation_->allowUndo && !deletesForGood(path)) {
+        switch (platform::Trash::moveToTrash(path, &inTrash)) {
+        case platform::TrashStatus::Done:
+            return FileStatus::Done;
+        case platform::TrashStatus::Missing:
+            return FileStatus::SourceMissing;
+        case platform::TrashStatus::ReadOnly:
+            return FileStatus::WriteProtected;
+        default:
+            return FileStatus::TrashUnavailable;
+        }
+    }
     if (info.isDir() && !info.isSymLink())
         return QDir(path).removeRecursively() ? FileStatus::Done : FileStatus::PermissionDenied;
     return ::unlink(encoded(path).constData()) == 0 ? FileStatus::Done : fromErrno(errno);

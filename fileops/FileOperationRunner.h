@@ -39,6 +39,14 @@ public:
 
     void setWriter(Writer writer);
 
+    // Tells whether the folder of an entry can be written: the seam through which tests present a
+    // write-protected card where the file system cannot make one. The default asks the file system.
+    using WriteProbe = std::function<bool(const QString& folder)>;
+    void setWriteProbe(WriteProbe probe);
+
+    // Whether a delete that allows undo removes `path` for good (it lies on a removable volume).
+    static bool deletesForGood(const QString& path);
+
     OperationResult run(const FileOperation& operation);
 
 private:
@@ -48,7 +56,9 @@ private:
     FileStatus moveEntry(const QString& source, QString& target);
     FileStatus copyFile(const QString& source, const QString& target, bool replace);
     FileStatus copyFolder(const QString& source, const QString& target);
-    FileStatus deleteEntry(const QString& path);
+    FileStatus deleteEntry(const QString& path, QString& inTrash);
+    // The write-protection check of a delete; the first entry that cannot be deleted, with its status.
+    bool checkDeletable(const FileOperation& operation, FileResult& refused);
     FileStatus renameEntry(const QString& source, QString& target);
     // Settles an existing target: renames it away, asks, or lets it be replaced. Done means "go on".
     FileStatus resolveCollision(const QString& source, QString& target, bool& replace);
@@ -61,6 +71,7 @@ private:
     Progress* progress_;
     QWidget* owner_;
     Writer writer_;
+    WriteProbe writeProbe_;
     const FileOperation* operation_ = nullptr;
     Overwrite overwrite_ = Overwrite::Ask;
     qint64 done_ = 0;

@@ -1,6 +1,7 @@
 #include "platform/Shell.h"
 
 #include "platform/Names.h"
+#include "platform/Trash.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -373,49 +374,9 @@ std::vector<ShellItem> Shell::chainTo(const QString& path)
     return chain;
 }
 
-namespace {
-
-// A trashed entry sits in "<trash>/files/", the trash being "$XDG_DATA_HOME/Trash", "<top>/.Trash-<uid>"
-// or "<top>/.Trash/<uid>".
-bool isInsideTrash(const QString& trashed)
-{
-    const QDir files = QFileInfo(trashed).absoluteDir();
-    if (files.dirName() != QLatin1String("files"))
-        return false;
-    QDir trash = files;
-    if (!trash.cdUp())
-        return false;
-    const QString uid = QString::number(::getuid());
-    const QString name = trash.dirName();
-    if (name == QLatin1String("Trash") || name == QStringLiteral(".Trash-") + uid)
-        return true;
-    return name == uid && trash.cdUp() && trash.dirName() == QLatin1String(".Trash");
-}
-
-}  // namespace
-
 bool Shell::moveToTrash(const QString& path, QString* inTrash)
 {
-    // The home trash lives in the data folder, which the trash code expects to exist already.
-    QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
-    QString trashed;
-    if (!QFile::moveToTrash(path, &trashed))
-        return false;
-    if (!isInsideTrash(trashed)) {
-        // Finding no trash folder, the library has been seen to "trash" into the working folder. Put the
-        // entry back rather than leave the user's folder somewhere nobody will look.
-        const QFileInfo moved(trashed);
-        QDir().rename(moved.absoluteFilePath(), path);
-        QDir base = moved.absoluteDir();
-        base.cdUp();
-        QFile::remove(base.filePath(QStringLiteral("info/") + moved.fileName() + QStringLiteral(".trashinfo")));
-        base.rmdir(QStringLiteral("files"));
-        base.rmdir(QStringLiteral("info"));
-        return false;
-    }
-    if (inTrash)
-        *inTrash = trashed;
-    return true;
+    return Trash::moveToTrash(path, inTrash) == TrashStatus::Done;
 }
 
 QIcon Shell::icon(const ShellItem& place, IconSize size, bool open)

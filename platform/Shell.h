@@ -111,8 +111,8 @@ public:
     // its folders end).
     static std::vector<ShellItem> chainTo(const QString& path);
 
-    // Moves `path` (a file or a whole folder) into the user's freedesktop trash, where it can be
-    // restored from. False, with `path` left where it was, when no trash can take it. `inTrash`
+    // Moves `path` (a file or a whole folder) into its freedesktop trash (platform::Trash), where it can
+    // be restored from. False, with `path` left where it was, when no trash can take it. `inTrash`
     // receives the new path.
     static bool moveToTrash(const QString& path, QString* inTrash = nullptr);
 

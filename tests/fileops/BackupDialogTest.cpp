@@ -10,6 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <string>
+#include <unistd.h>
+
 using fileops::BackupDialog;
 using testing_support::FakeTree;
 using testing_support::MessageRecorder;
@@ -162,6 +166,89 @@ TEST_F(BackupDialogTest, FailedCopyStaysWithoutTheCompletionMessage)
     expectStillOpen();
     EXPECT_EQ(dialog->destination(), QString());
     EXPECT_EQ(destination.read(QStringLiteral("not-a-folder")), QByteArray("x"));
+}
+
+// Writes like ::write but damages one byte of the n-th write call of the run.
+fileops::FileOperationRunner::Writer flippingWriter(int& calls, int damagedCall)
+{
+    return [&calls, damagedCall](int fd, const char* data, size_t size) -> ssize_t {
+        if (++calls != damagedCall || size == 0)
+            return ::write(fd, data, size);
+        std::string copy(data, size);
+        copy[size / 2] = static_cast<char>(copy[size / 2] ^ 0x20);
+        return ::write(fd, copy.data(), copy.size());
+    };
+}
+
+TEST_F(BackupDialogTest, CorruptedCopyIsNamedRemovedAndNotCountedAndTheNextRunNumbersOn)
+{
+    card.makeFile(QStringLiteral("DCIM/100ABCDE/IMGA0001.JPG"), "first picture");
+    card.makeFile(QStringLiteral("DCIM/100ABCDE/IMGA0002.JPG"), "second picture");
+    card.makeFile(QStringLiteral("DCIM/100ABCDE/IMGA0003.JPG"), "third picture");
+    int calls = 0;
+    dialog->setWriter(flippingWriter(calls, 2));
+    backUpTo(destination.root());
+
+    // The damaged second copy is named (card file and copy), gone, and the run stopped without
+    // claiming completion; the first copy stays and is right.
+    ASSERT_EQ(messages.boxes.size(), 1u);
+    EXPECT_TRUE(messages.boxes[0].text.contains(QStringLiteral("IMGA0002.JPG"))) << messages.boxes[0].text.toStdString();
+    EXPECT_TRUE(messages.boxes[0].text.contains(QStringLiteral("IM000002.jpg"))) << messages.boxes[0].text.toStdString();
+    EXPECT_EQ(messages.boxes[0].style & platform::MbIconMask, unsigned(platform::MbIconStop));
+    EXPECT_EQ(backedUp(), QStringList({QStringLiteral("IM000001.jpg")}));
+    EXPECT_EQ(destination.read(QStringLiteral("IM000001.jpg")), QByteArray("first picture"));
+    expectStillOpen();
+
+    // A second run with a sound disk numbers on after what the first one left.
+    messages.boxes.clear();
+    dialog->setWriter([](int fd, const char* data, size_t size) { return ::write(fd, data, size); });
+    backUpTo(destination.root());
+    expectOnlyBox("バックアップが完了しました", "完了", platform::MbIconInformation);
+    EXPECT_EQ(backedUp(), QStringList({QStringLiteral("IM000001.jpg"), QStringLiteral("IM000002.jpg"),
+                                       QStringLiteral("IM000003.jpg"), QStringLiteral("IM000004.jpg")}));
+    EXPECT_EQ(destination.read(QStringLiteral("IM000002.jpg")), QByteArray("first picture"));
+    EXPECT_EQ(destination.read(QStringLiteral("IM000003.jpg")), QByteArray("second picture"));
+    EXPECT_EQ(destination.read(QStringLiteral("IM000004.jpg")), QByteArray("third picture"));
+    EXPECT_EQ(card.read(QStringLiteral("DCIM/100ABCDE/IMGA0002.JPG")), QByteArray("second picture"));
+}
+
+TEST_F(BackupDialogTest, FailedWriteHalfWayAndAVanishedCardFileLoseNothing)
+{
+    // Large enough for several writes, so the failure comes in the middle of the file.
+    QByteArray movie(1024 * 1024 + 123, Qt::Uninitialized);
+    for (int i = 0; i < movie.size(); ++i)
+        movie[i] = static_cast<char>(i * 31 + i / 977);
+    card.makeFile(QStringLiteral("DCIM/100ABCDE/IMGA0001.MOV"), movie);
+    int calls = 0;
+    dialog->setWriter([&calls](int fd, const char* data, size_t size) -> ssize_t {
+        if (++calls == 3) {
+            errno = ENOSPC;
+            return -1;
+        }
+        return ::write(fd, data, size);
+    });
+    backUpTo(destination.root());
+    EXPECT_EQ(messages.boxes.size(), 1u);
+    EXPECT_TRUE(backedUp().isEmpty()) << "no partial or hidden copy may stay behind";
+    EXPECT_EQ(card.read(QStringLiteral("DCIM/100ABCDE/IMGA0001.MOV")), movie);
+    expectStillOpen();
+
+    // A card file pulled away while the backup runs: the ones before it are whole, the card keeps the rest.
+    messages.boxes.clear();
+    card.makeFile(QStringLiteral("DCIM/100ABCDE/IMGA0002.JPG"), "second");
+    card.makeFile(QStringLiteral("DCIM/100ABCDE/IMGA0003.JPG"), "third");
+    const QString doomed = card.path(QStringLiteral("DCIM/100ABCDE/IMGA0002.JPG"));
+    dialog->setWriter([doomed](int fd, const char* data, size_t size) {
+        QFile::remove(doomed);
+        return ::write(fd, data, size);
+    });
+    backUpTo(destination.root());
+    ASSERT_EQ(messages.boxes.size(), 1u);
+    EXPECT_TRUE(messages.boxes[0].text.contains(QStringLiteral("IMGA0002.JPG"))) << messages.boxes[0].text.toStdString();
+    EXPECT_EQ(backedUp(), QStringList({QStringLiteral("IM000001.mov")}));
+    EXPECT_EQ(destination.read(QStringLiteral("IM000001.mov")), movie);
+    EXPECT_EQ(card.read(QStringLiteral("DCIM/100ABCDE/IMGA0003.JPG")), QByteArray("third"));
+    expectStillOpen();
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "MessageRecorder.h"
 #include "fileops/Progress.h"
 #include "media/FakeCard.h"
+#include "platform/MountSandbox.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -288,11 +289,14 @@ TEST_F(FileOperationRunnerTest, NamedPipeAmongTheFilesIsRefusedWithoutHanging)
 
 TEST_F(FileOperationRunnerTest, ReadOnlyDestinationIsPermissionDenied)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "the superuser writes into read-only folders";
     const QString a = source.makeFile(QStringLiteral("a.jpg"));
     const QString locked = target.makeDir(QStringLiteral("locked"));
-    ASSERT_EQ(::chmod(QFile::encodeName(locked).constData(), 0555), 0);
+    // Permission bits do not stop the superuser; a read-only mount does.
+    testing_support::MountSandbox mounts;
+    if (::geteuid() == 0 && !mounts.makeReadOnly(locked))
+        GTEST_SKIP() << "the superuser writes into read-only folders and no read-only mount can be made here: "
+                     << testing_support::MountSandbox::reason().toStdString();
+    ASSERT_EQ(::chmod(QFile::encodeName(locked).constData(), 0555) == 0, ::geteuid() != 0);
     const OperationResult result = run(request(OperationKind::Copy, {a}, {locked}));
     ::chmod(QFile::encodeName(locked).constData(), 0755);
     EXPECT_EQ(result.status, FileStatus::PermissionDenied);
