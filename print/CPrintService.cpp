@@ -105,8 +105,8 @@ PrintOutcome CPrintService::print(PrintLayout layout, QWidget* mainWindow, const
         layout, title, entries, [&status](int page) { return status.continueWithPage(page); });
     status.hide();
     if (outcome == PrintOutcome::StartFailed)
-        platform::messageBox(mainWindow, QObject::tr("Failed to start printing."), title,
-                             platform::MbOk | platform::MbIconExclamation);
+        platform::messageBox(mainWindow, UiResources::string(kStartFailedString),
+                             UiResources::string(kMessageCaptionString), platform::MbOk | platform::MbIconExclamation);
     return outcome;
 }
 

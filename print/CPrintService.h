@@ -22,6 +22,9 @@ namespace print {
 constexpr int kMaxDocumentName = 31;
 // The string of the main window's title that comes before the folder's name.
 constexpr int kTitlePrefixString = 21009;
+// The message when the printer refuses the document, and the caption of the print messages.
+constexpr int kStartFailedString = 21060;
+constexpr int kMessageCaptionString = 21012;
 
 enum class PrintLayout { SinglePicture, IndexSheet };
 

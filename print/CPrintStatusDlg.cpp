@@ -1,17 +1,30 @@
 #include "print/CPrintStatusDlg.h"
 
+#include "resources/UiResources.h"
+
 #include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace {
+
+enum StringId {
+    TitlePrinting = 21061,
+    TextPrinterOnPort = 21062,
+    TextPage = 21063,
+    TextCancel = 21064,
+};
+
+}  // namespace
+
 CPrintStatusDlg::CPrintStatusDlg(const QString& document, const QString& printer, const QString& port, QWidget* parent)
-    : QDialog(parent), page_(new QLabel(this)), cancel_(new QPushButton(tr("Cancel"), this))
+    : QDialog(parent), page_(new QLabel(this)), cancel_(new QPushButton(UiResources::string(TextCancel), this))
 {
-    setWindowTitle(tr("Printing"));
+    setWindowTitle(UiResources::string(TitlePrinting));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(document, this));
-    layout->addWidget(new QLabel(port.isEmpty() ? printer : tr("%1 on %2").arg(printer, port), this));
+    layout->addWidget(new QLabel(port.isEmpty() ? printer : UiResources::string(TextPrinterOnPort).arg(printer, port), this));
     layout->addWidget(page_);
     layout->addWidget(cancel_, 0, Qt::AlignHCenter);
     connect(cancel_, &QPushButton::clicked, this, [this] { cancelled_ = true; });
@@ -19,7 +32,7 @@ CPrintStatusDlg::CPrintStatusDlg(const QString& document, const QString& printer
 
 bool CPrintStatusDlg::continueWithPage(int page)
 {
-    page_->setText(tr("Page %1").arg(page));
+    page_->setText(UiResources::string(TextPage).arg(page));
     QCoreApplication::processEvents();
     return !cancelled_;
 }

@@ -210,6 +210,8 @@ Content parse(const QByteArray& bytes, const QString& driveRoot)
         } else if (line.contains(PlainSourceKeyword)) {
             if (pending)
                 ++pending->plainSourceCount;
+        } else if (pending && !line.trimmed().isEmpty()) {
+            pending->keptLines.push_back(line);
         }
     }
     appendPending();

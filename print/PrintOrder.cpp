@@ -165,7 +165,8 @@ void PrintOrder::reportWriteFailure(IoError error) const
         platform::messageBox(nullptr, UiResources::string(MsgNotReady), UiResources::string(CaptionPrintOrder),
                              platform::MbIconExclamation);
     } else {
-        platform::messageBox(nullptr, UiResources::string(MsgWriteFailed), QString(), platform::MbIconStop);
+        platform::messageBox(nullptr, UiResources::string(MsgWriteFailed), UiResources::string(CaptionPrintOrder),
+                             platform::MbIconStop);
     }
 }
 
@@ -193,6 +194,8 @@ QByteArray PrintOrder::standardJobText(const PrintJob& job, unsigned number, Ima
     text += imageSourceLine(job.imagePath) + LineEnd;
     if (afterImage_)
         text += quantityLine;
+    for (const QByteArray& line : job.keptLines)
+        text += line + LineEnd;
     text += LineEnd;
     return text;
 }

@@ -65,8 +65,10 @@ bool drawFittedPicture(QPainter& painter, const imaging::PackedDib& picture, con
     imaging::FitRectangle fitted;
     if (imaging::FitRect(picture.width(), picture.height(), box.width(), box.height(), true, fitted) != 0)
         return false;
-    int width = fitted.width();
-    int height = fitted.height();
+    // The copy is made at the printed size in device dots, but never larger than the picture itself:
+    // more dots would hold no more detail, only bytes, and the device enlarges the copy to the box.
+    int width = std::min(fitted.width(), picture.width());
+    int height = std::min(fitted.height(), picture.height());
     const long long pixels = static_cast<long long>(width) * height;
     if (pixels > kMaxDrawPixels) {
         const double shrink = std::sqrt(static_cast<double>(kMaxDrawPixels) / static_cast<double>(pixels));

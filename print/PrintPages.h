@@ -40,8 +40,10 @@ QFont captionFont();
 // The caption font's measures on `device`.
 CaptionMetrics captionMetrics(const QFont& font, QPaintDevice* device);
 
-// Draws `picture` fitted into `box` (enlarging allowed) and centred in it. False when the picture or the
-// box is empty, or the resampler refuses the picture.
+// Draws `picture` fitted into `box` (enlarging allowed) and centred in it. The picture is resampled to
+// the box's size in device units when that is smaller than the picture, else handed over at its own
+// size for the device to enlarge. False when the picture or the box is empty, or the resampler refuses
+// the picture.
 bool drawFittedPicture(QPainter& painter, const imaging::PackedDib& picture, const QRect& box);
 
 // The single-picture layout: the picture of `path` fitted into `page`. False when it cannot be decoded;

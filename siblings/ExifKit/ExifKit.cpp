@@ -5,6 +5,7 @@
 
 #include "ExifKit.h"
 
+#include "DibOrient.h"
 #include "ExifMeta.h"
 #include "FileUtil.h"
 #include "PictureHead.h"
@@ -16,6 +17,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 static_assert(offsetof(ExifParams, width) + 8 + sizeof(ExifParams::reserved2) <= sizeof(ExifParams));
@@ -39,8 +41,24 @@ void fillOutFields(ExifParams* params, const ks::ExifFacts& facts, int32_t realW
     const std::string date = ks::shootingDate(facts);
     std::memcpy(params->dateTime, date.data(), date.size() < 19 ? date.size() : 19);
     const bool recorded = facts.pixelXDimension > 0 && facts.pixelYDimension > 0;
-    params->width = recorded ? facts.pixelXDimension : (realWidth ? realWidth : facts.realWidth);
-    params->height = recorded ? facts.pixelYDimension : (realHeight ? realHeight : facts.realHeight);
+    int32_t width = recorded ? facts.pixelXDimension : (realWidth ? realWidth : facts.realWidth);
+    int32_t height = recorded ? facts.pixelYDimension : (realHeight ? realHeight : facts.realHeight);
+    // The sizes describe the picture as handed out: upright.
+    if (ks::orientationSwapsSides(facts.orientation))
+        std::swap(width, height);
+    params->width = width;
+    params->height = height;
+}
+
+// The picture as the camera meant it to be seen. A picture that cannot be turned (memory short) is
+// handed out as stored rather than not at all.
+void* upright(void* dib, int orientation)
+{
+    void* turned = ks::orientDib(dib, orientation);
+    if (!turned)
+        return dib;
+    std::free(dib);
+    return turned;
 }
 
 void* decodeJpeg(const std::vector<unsigned char>& data)
@@ -79,12 +97,14 @@ extern "C" EXIFKIT_API int32_t Exif_GetThumbnail(const char* path, ExifParams* p
             return EXIFKIT_NO_THUMBNAIL;
         embedded.jpeg = true;
     }
-    void* dib = embedded.jpeg ? decodeJpeg(embedded.data) : ks::readTiffMemory(embedded.data.data(), embedded.data.size());
+    void* dib = embedded.jpeg ? decodeJpeg(embedded.data)
+                              : ks::readTiffMemory(embedded.data.data(), embedded.data.size(), /*asStored=*/true);
     if (!dib) {
         ks_trace("Exif_GetThumbnail: %s: thumbnail cannot be decoded", path);
         return EXIFKIT_DECODE_FAILED;
     }
-    params->thumbnail = dib;
+    // Cameras make the thumbnail from the stored pixels, so the main picture's tag applies to it too.
+    params->thumbnail = upright(dib, facts.orientation);
     fillOutFields(params, facts, 0, 0);
     return EXIFKIT_OK;
 }
@@ -101,13 +121,15 @@ extern "C" EXIFKIT_API int32_t Exif_GetPrimaryImage(const char* path, ExifParams
         return EXIFKIT_NOT_EXIF;
     ks::ExifFacts facts;
     ks::readExifFacts(data.data(), data.size(), facts);  // a picture without readable metadata still decodes
-    void* dib = form == ks::FileForm::Jpeg ? decodeJpeg(data) : ks::readTiffMemory(data.data(), data.size());
+    void* dib = form == ks::FileForm::Jpeg ? decodeJpeg(data)
+                                           : ks::readTiffMemory(data.data(), data.size(), /*asStored=*/true);
     if (!dib)
         return EXIFKIT_DECODE_FAILED;
     KsDibHeader header;
     ks_dib_read_header(dib, &header);
-    params->image = dib;
-    fillOutFields(params, facts, header.biWidth, header.biHeight);
+    // The stored size: fillOutFields turns it with the recorded one.
+    fillOutFields(params, facts, header.biWidth, header.biHeight < 0 ? -header.biHeight : header.biHeight);
+    params->image = upright(dib, facts.orientation);
     return EXIFKIT_OK;
 }
 

@@ -5,6 +5,10 @@
  * picture, writes new Exif JPEG files from pictures and turns a file by its orientation tag. On Exiv2
  * (metadata), libjpeg-turbo (JPEG) and libtiff (TIFF and uncompressed thumbnails).
  *
+ * Pictures come out upright: the thumbnail and the primary picture are turned and mirrored as the
+ * file's orientation tag says (the tag of the main picture, for both), and the sizes in the parameter
+ * block are those of the upright picture.
+ *
  * Loaded by name ("ExifKit" = libExifKit.so) and bound by export name. Pictures cross the boundary as
  * packed DIBs: one block from the C allocator holding a 40-byte BITMAPINFOHEADER, the colour table, then
  * the pixel rows bottom line first, each padded to a multiple of 4 bytes. Blocks this library puts into
@@ -32,8 +36,9 @@ typedef struct ExifParams {
     char dateTime[20];    /* out: shooting date "YYYY:MM:DD HH:MM:SS" + NUL (DateTimeOriginal, else
                              DateTime), empty when none is recorded */
     uint8_t reserved1[8];
-    int32_t width;        /* out: the primary picture's width: the Exif pixel dimensions when both are
-                             recorded, else the picture's own size */
+    int32_t width;        /* out: the upright primary picture's width: the Exif pixel dimensions when
+                             both are recorded, else the picture's own size; exchanged with the height
+                             when the orientation turns the picture by a quarter */
     int32_t height;       /* out: its height, the same way */
     uint8_t reserved2[64];
 } ExifParams;
@@ -68,8 +73,9 @@ EXIFKIT_API int32_t Exif_CheckFormat(const char* path);
  * reserved; pass 0. */
 EXIFKIT_API int32_t Exif_GetThumbnail(const char* path, ExifParams* params, int32_t flags);
 
-/* Decodes the main picture into params->image: a JPEG exactly as QuilJpeg's JpegDecoder does (pixels
- * equal to djpeg's), a TIFF's first directory through libtiff as 24 bits. Works on JPEG and TIFF files
+/* Decodes the main picture into params->image, upright: a JPEG as QuilJpeg's JpegDecoder does (pixels
+ * equal to djpeg's, then turned by the orientation tag), a TIFF's first directory through libtiff as
+ * 24 bits, turned the same way. Works on JPEG and TIFF files
  * with or without Exif. Fills the out fields. `flags` is reserved; pass 0. */
 EXIFKIT_API int32_t Exif_GetPrimaryImage(const char* path, ExifParams* params, int32_t flags);
 

@@ -75,9 +75,26 @@ int quietHandler(TIFF*, void*, const char* module, const char* format, va_list a
     return 1;
 }
 
+// The whole picture into `raster`, bottom line first.
+bool readRaster(TIFF* tiff, uint32_t width, uint32_t height, uint32_t* raster, bool asStored)
+{
+    if (!asStored)
+        return TIFFReadRGBAImageOriented(tiff, width, height, raster, ORIENTATION_BOTLEFT, 1) != 0;
+    char reason[1024];
+    TIFFRGBAImage image;
+    if (!TIFFRGBAImageBegin(&image, tiff, 1, reason))
+        return false;
+    // Taking the file's rows as top-left ones leaves libtiff nothing to mirror.
+    image.orientation = ORIENTATION_TOPLEFT;
+    image.req_orientation = ORIENTATION_BOTLEFT;
+    const bool ok = TIFFRGBAImageGet(&image, raster, width, height) != 0;
+    TIFFRGBAImageEnd(&image);
+    return ok;
+}
+
 }  // namespace
 
-void* readTiffMemory(const unsigned char* data, std::size_t size)
+void* readTiffMemory(const unsigned char* data, std::size_t size, bool asStored)
 {
     if (!data || size < 8)
         return nullptr;
@@ -105,7 +122,7 @@ void* readTiffMemory(const unsigned char* data, std::size_t size)
         auto* raster = static_cast<uint32_t*>(std::malloc(static_cast<std::size_t>(rasterBytes)));
         dib = raster ? ks_dib_create(static_cast<int32_t>(width), static_cast<int32_t>(height), 24, 0) : nullptr;
         // Stop at the first damaged strip or tile rather than show a partly empty picture.
-        if (dib && TIFFReadRGBAImageOriented(tiff, width, height, raster, ORIENTATION_BOTLEFT, 1)) {
+        if (dib && readRaster(tiff, width, height, raster, asStored)) {
             const std::size_t stride = ks_dib_stride(width, 24);
             auto* bits = static_cast<unsigned char*>(dib) + KS_DIB_HEADER_SIZE;
             for (uint32_t y = 0; y < height; ++y) {

@@ -5,6 +5,7 @@
 #include "platform/MessageBox.h"
 #include "print/CPrintService.h"
 #include "print/CPrintStatusDlg.h"
+#include "resources/UiResources.h"
 
 #include <QApplication>
 #include <QFile>
@@ -51,10 +52,14 @@ void answerPrintDialog(bool accept, QWidget* mainWindow, bool* sawDisabled, int 
 
 TEST(PrintStatus, CancelStopsBeforeTheNextPage)
 {
+    ASSERT_TRUE(UiResources::isBound(UiResources::Bundle::Uires) ||
+                UiResources::bind(UiResources::Bundle::Uires, QStringLiteral(KESTREL_BIN_DIR)));
     CPrintStatusDlg status(QStringLiteral("Kestrel - 100ABCDE"), QStringLiteral("Office"), QStringLiteral("lp0"));
     status.show();
     EXPECT_TRUE(status.continueWithPage(1));
-    EXPECT_TRUE(status.pageText().contains(QLatin1Char('1')));
+    EXPECT_EQ(status.pageText(), QStringLiteral("1 ページ"));
+    EXPECT_EQ(status.windowTitle(), QStringLiteral("印刷中"));
+    EXPECT_EQ(status.cancelButton()->text(), QStringLiteral("キャンセル"));
     status.cancelButton()->click();
     EXPECT_FALSE(status.continueWithPage(2));
     EXPECT_TRUE(status.isCancelled());
@@ -81,6 +86,8 @@ TEST(PrintCommand, DialogThenPrintWithTheWindowDisabled)
         shown.push_back(record);
         return int(platform::IdOk);
     });
+    ASSERT_TRUE(UiResources::isBound(UiResources::Bundle::Uires) ||
+                UiResources::bind(UiResources::Bundle::Uires, QStringLiteral(KESTREL_BIN_DIR)));
     CPrintService service(bitmapOnly);
     service.setDialogOptions(QAbstractPrintDialog::PrintToFile);
     const QString pdf = folder.filePath(QStringLiteral("out.pdf"));
@@ -111,6 +118,13 @@ TEST(PrintCommand, DialogThenPrintWithTheWindowDisabled)
     answerPrintDialog(true, &mainWindow, nullptr);
     EXPECT_EQ(service.printIndex(&mainWindow, QStringLiteral("t"), entries), PrintOutcome::StartFailed);
     platform::setMessageSink(previous);
-    EXPECT_EQ(shown.size(), 1u);
+    ASSERT_EQ(shown.size(), 1u);
     EXPECT_TRUE(mainWindow.isEnabled());
+    // In the program's own words, under its own caption.
+    ASSERT_TRUE(UiResources::isBound(UiResources::Bundle::Uires));
+    EXPECT_EQ(shown[0].text, UiResources::string(kStartFailedString));
+    EXPECT_EQ(shown[0].text, QStringLiteral("印刷を開始できませんでした。"));
+    EXPECT_FALSE(shown[0].caption.isEmpty());
+    EXPECT_EQ(shown[0].caption, UiResources::string(kMessageCaptionString));
+    UiResources::unbind(UiResources::Bundle::Uires);
 }

@@ -78,6 +78,9 @@ protected:
         ASSERT_EQ(messages.size(), 1u);
         EXPECT_EQ(messages[0].text, UiResources::string(20037));
         EXPECT_EQ(messages[0].style & platform::MbIconMask, platform::MbIconStop);
+        // A box without a caption would not say whose message it is.
+        EXPECT_FALSE(messages[0].caption.isEmpty());
+        EXPECT_EQ(messages[0].caption, UiResources::string(21012));
     }
 
     QByteArray previous;

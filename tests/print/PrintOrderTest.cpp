@@ -4,6 +4,8 @@
 
 #include "platform/Paths.h"
 
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 using print::EditedList;
@@ -29,7 +31,7 @@ protected:
     }
 };
 
-TEST_F(PrintOrderTest, RealCameraFileKeepsItsHeaderAndItsIndexJob)
+TEST_F(PrintOrderTest, RealCameraFileKeepsItsHeaderItsImprintSettingsAndItsIndexJob)
 {
     const QByteArray original = testing_support::dataFile("realworld/dpof/MISC/AUTPRINT.MRK");
     card.makeFile("MISC/AUTPRINT.MRK", original);
@@ -54,13 +56,19 @@ TEST_F(PrintOrderTest, RealCameraFileKeepsItsHeaderAndItsIndexJob)
                                 "GEN CRT = \"Bluetooth camera\" -01.00\n"
                                 "GEN DTM = 2001:01:01:12:00:00\n"
                                 "[JOB]\nPRT PID = 001\nPRT TYP = STD\nPRT QTY = 001\nIMG FMT = EXIF2 -J\n"
-                                "<IMG SRC = \"../DCIM/100ABCDE/ABCD0001.JPG\">\n\n"
+                                "<IMG SRC = \"../DCIM/100ABCDE/ABCD0001.JPG\">\n"
+                                "CFG DSC = \"100-0001\" -ATR FID\n\n"
                                 "[JOB]\nPRT PID = 002\nPRT TYP = STD\nPRT QTY = 002\nIMG FMT = EXIF2 -J\n"
-                                "<IMG SRC = \"../DCIM/100ABCDE/ABCD0002.JPG\">\n\n"
+                                "<IMG SRC = \"../DCIM/100ABCDE/ABCD0002.JPG\">\n"
+                                "CFG DSC = \"2000.12.24\" -ATR DTM\n"
+                                "CFG DSC = \"100-0002\" -ATR FID\n\n"
                                 "[JOB]\nPRT PID = 003\nPRT TYP = STD\nPRT QTY = 001\nIMG FMT = EXIF2 -J\n"
-                                "<IMG SRC = \"../DCIM/100ABCDE/ABCD0003.JPG\">\n\n"
+                                "<IMG SRC = \"../DCIM/100ABCDE/ABCD0003.JPG\">\n"
+                                "CFG DSC = \"2000.12.25\" -ATR DTM\n"
+                                "CFG DSC = \"100-0003\" -ATR FID\n\n"
                                 "[JOB]\nPRT PID = 004\nPRT TYP = STD\nPRT QTY = 003\nIMG FMT = EXIF2 -J\n"
-                                "<IMG SRC = \"../DCIM/102_BLUE/BLUE0001.JPG\">\n\n"
+                                "<IMG SRC = \"../DCIM/102_BLUE/BLUE0001.JPG\">\n"
+                                "CFG DSC = \"102-0001\" -ATR FID\n\n"
                                 "[JOB]\nPRT PID = 005\nPRT TYP = IDX\nPRT QTY = 001\nIMG FMT = EXIF2 -J\n"
                                 "IMG SRC = \"../DCIM/100ABCDE/ABCD0001.JPG\"\n"
                                 "IMG SRC = \"../DCIM/100ABCDE/ABCD0002.JPG\"\n"
@@ -143,6 +151,66 @@ TEST_F(PrintOrderTest, QuantityLinesAfterTheImageLinesStayThere)
     EXPECT_TRUE(orderFile().endsWith(crlf("[JOB]\nPRT PID = 001\nPRT TYP = STD\nIMG FMT = EXIF2 -J\n"
                                           "<IMG SRC = \"../DCIM/100ABCDE/IMGA0001.JPG\">\nPRT QTY = 004\n\n")))
         << orderFile().toStdString();
+}
+
+TEST_F(PrintOrderTest, CameraSettingsOfAJobSurviveEditingSavingAndPruning)
+{
+    for (const char* picture : {"DCIM/100ABCDE/IMGA0001.JPG", "DCIM/100ABCDE/IMGA0002.JPG",
+                                "DCIM/100ABCDE/IMGA0003.JPG", "DCIM/100ABCDE/IMGA0004.JPG"})
+        card.makeFile(QString::fromLatin1(picture), testing_support::exif2Jpeg());
+    // As a camera writes it: quantities after the pictures, date and file-number imprint per job, and
+    // a line of a later format revision the program knows nothing about.
+    card.makeFile("MISC/AUTPRINT.MRK",
+                  crlf("[HDR]\nGEN REV = 01.10\nGEN CRT = \"cam\" -01.00\n\n"
+                       "[JOB]\nPRT PID = 001\nPRT TYP = STD\nIMG FMT = EXIF2 -J\n"
+                       "<IMG SRC = \"../DCIM/100ABCDE/IMGA0001.JPG\">\nPRT QTY = 001\n"
+                       "CFG DSC = \"2003.04.05\" -ATR DTM\nCFG DSC = \"100-0001\" -ATR FID\n\n"
+                       "[JOB]\nPRT PID = 002\nPRT TYP = STD\nIMG FMT = EXIF2 -J\n"
+                       "<IMG SRC = \"../DCIM/100ABCDE/IMGA0002.JPG\">\nPRT QTY = 002\n"
+                       "CFG DSC = \"100-0002\" -ATR FID\n\n"
+                       "[JOB]\nPRT PID = 003\nPRT TYP = STD\nIMG FMT = EXIF2 -J\n"
+                       "<IMG SRC = \"../DCIM/100ABCDE/IMGA0003.JPG\">\nPRT QTY = 001\n"
+                       "CFG DSC = \"2003.04.07\" -ATR DTM\nIMG TRM = 0 0 100 100\n"));
+    PrintOrder order = orderFor();
+    EditedList list = order.editedList({card.path("DCIM/100ABCDE/IMGA0001.JPG"),
+                                        card.path("DCIM/100ABCDE/IMGA0002.JPG"),
+                                        card.path("DCIM/100ABCDE/IMGA0004.JPG")});
+    ASSERT_EQ(list.pictures.size(), 3u);
+    list.setQuantity(0, 4);      // more copies: the imprint stays
+    list.setPrinting(1, false);  // out of the order: its lines go with it
+    list.setPrinting(2, true);   // a new job has no camera settings
+    ASSERT_TRUE(order.merge(list, nullptr));
+    ASSERT_TRUE(order.save());
+    EXPECT_TRUE(messages.empty());
+
+    const QByteArray expected =
+        crlf("[HDR]\nGEN REV = 01.10\nGEN CRT = \"cam\" -01.00\n\n"
+             "[JOB]\nPRT PID = 001\nPRT TYP = STD\nIMG FMT = EXIF2 -J\n"
+             "<IMG SRC = \"../DCIM/100ABCDE/IMGA0001.JPG\">\nPRT QTY = 004\n"
+             "CFG DSC = \"2003.04.05\" -ATR DTM\nCFG DSC = \"100-0001\" -ATR FID\n\n"
+             "[JOB]\nPRT PID = 002\nPRT TYP = STD\nIMG FMT = EXIF2 -J\n"
+             "<IMG SRC = \"../DCIM/100ABCDE/IMGA0003.JPG\">\nPRT QTY = 001\n"
+             "CFG DSC = \"2003.04.07\" -ATR DTM\nIMG TRM = 0 0 100 100\n\n"
+             "[JOB]\nPRT PID = 003\nPRT TYP = STD\nIMG FMT = EXIF2 -J\n"
+             "<IMG SRC = \"../DCIM/100ABCDE/IMGA0004.JPG\">\nPRT QTY = 001\n\n");
+    EXPECT_EQ(orderFile(), expected) << orderFile().toStdString();
+
+    // Saved again unchanged, the file stays as it is.
+    PrintOrder reread = orderFor();
+    ASSERT_TRUE(reread.load());
+    ASSERT_TRUE(reread.save());
+    EXPECT_EQ(orderFile(), expected);
+
+    // A picture deleted on the card: its job goes at the next check, the others keep their settings.
+    ASSERT_TRUE(QFile::remove(card.path("DCIM/100ABCDE/IMGA0003.JPG")));
+    PrintOrder pruned;
+    ASSERT_TRUE(pruned.revalidate(card.path("DCIM/100ABCDE")));
+    const QByteArray after = orderFile();
+    EXPECT_FALSE(after.contains("IMGA0003")) << after.toStdString();
+    EXPECT_FALSE(after.contains("2003.04.07"));
+    EXPECT_TRUE(after.contains(crlf("PRT QTY = 004\nCFG DSC = \"2003.04.05\" -ATR DTM\n"
+                                    "CFG DSC = \"100-0001\" -ATR FID\n\n[JOB]")))
+        << after.toStdString();
 }
 
 TEST_F(PrintOrderTest, MoreThanNineHundredNinetyNineJobsAskAndAreCut)

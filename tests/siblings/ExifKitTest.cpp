@@ -8,6 +8,8 @@
 #include "QuilJpeg.h"
 
 #include <QFile>
+#include <QImage>
+#include <QImageReader>
 #include <QFileDevice>
 #include <QTemporaryDir>
 
@@ -108,6 +110,32 @@ QByteArray scanData(const QByteArray& jpeg)
     return {};
 }
 
+// The picture as seen under Exif orientation `tag`, worked out from the tag's definition (where the
+// stored first row and first column end up on screen), one displayed pixel at a time.
+Rgb turnedByHand(const Rgb& stored, int tag)
+{
+    const bool quarter = tag >= 5 && tag <= 8;
+    const int w = quarter ? stored.height : stored.width;
+    const int h = quarter ? stored.width : stored.height;
+    Rgb out{w, h, std::vector<uint8_t>(static_cast<std::size_t>(w) * h * 3)};
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            int sx = x, sy = y;
+            switch (tag) {
+            case 2: sx = w - 1 - x; break;                   // first column on the right
+            case 3: sx = w - 1 - x, sy = h - 1 - y; break;   // first row at the bottom, column on the right
+            case 4: sy = h - 1 - y; break;                   // first row at the bottom
+            case 5: sx = y, sy = x; break;                   // first row on the left, column at the top
+            case 6: sx = y, sy = w - 1 - x; break;           // first row on the right, column at the top
+            case 7: sx = h - 1 - y, sy = w - 1 - x; break;   // first row on the right, column at the bottom
+            case 8: sx = h - 1 - y, sy = x; break;           // first row on the left, column at the bottom
+            default: break;
+            }
+            std::memcpy(out.pixels.data() + (static_cast<std::size_t>(y) * w + x) * 3, stored.at(sx, sy), 3);
+        }
+    return out;
+}
+
 QString copyInto(const QTemporaryDir& dir, const std::string& source, const QString& name)
 {
     const QString target = dir.filePath(name);
@@ -132,22 +160,31 @@ TEST(ExifKitRealFiles, CheckThumbnailAndPrimaryAgreeWithExiv2AndDjpeg)
         const bool exif = exivHasExif(path);
         EXPECT_EQ(Exif_CheckFormat(path.c_str()), exif ? EXIFKIT_EXIF_JPEG : EXIFKIT_NOT_EXIF);
 
-        const auto [realWidth, realHeight] = exivImageSize(path);
-        const int pixelX = exivNumber(path, "Exif.Photo.PixelXDimension");
-        const int pixelY = exivNumber(path, "Exif.Photo.PixelYDimension");
+        // Everything comes out upright: a quarter-turn tag exchanges the sides.
+        const int tag = exivNumber(path, "Exif.Image.Orientation");
+        const bool quarter = tag >= 5 && tag <= 8;
+        auto [realWidth, realHeight] = exivImageSize(path);
+        int pixelX = exivNumber(path, "Exif.Photo.PixelXDimension");
+        int pixelY = exivNumber(path, "Exif.Photo.PixelYDimension");
+        if (quarter) {
+            std::swap(realWidth, realHeight);
+            std::swap(pixelX, pixelY);
+        }
         const int reportedWidth = pixelX > 0 && pixelY > 0 ? pixelX : realWidth;
         const int reportedHeight = pixelX > 0 && pixelY > 0 ? pixelY : realHeight;
 
         ParamsGuard primary;
         ASSERT_EQ(Exif_GetPrimaryImage(path.c_str(), &primary.params, 0), EXIFKIT_OK);
         const Rgb picture = dibPixels(primary.params.image);
-        EXPECT_EQ(firstMismatch(picture, bmpPixels(djpegBmp(path))), "");
+        EXPECT_EQ(firstMismatch(picture, turnedByHand(bmpPixels(djpegBmp(path)), tag)), "");
         EXPECT_EQ(picture.width, realWidth);
         EXPECT_EQ(picture.height, realHeight);
         EXPECT_EQ(primary.params.width, reportedWidth);
         EXPECT_EQ(primary.params.height, reportedHeight);
 
-        const auto [thumbWidth, thumbHeight] = exif ? exivThumbnailSize(path, dir.path()) : std::pair{0, 0};
+        auto [thumbWidth, thumbHeight] = exif ? exivThumbnailSize(path, dir.path()) : std::pair{0, 0};
+        if (quarter)
+            std::swap(thumbWidth, thumbHeight);
         ParamsGuard small;
         const int32_t status = Exif_GetThumbnail(path.c_str(), &small.params, 0);
         if (thumbWidth == 0) {
@@ -167,6 +204,85 @@ TEST(ExifKitRealFiles, CheckThumbnailAndPrimaryAgreeWithExiv2AndDjpeg)
         EXPECT_LT(meanDifference(thumbnail, shrink(picture, thumbWidth, thumbHeight)), 20.0);
     }
     EXPECT_GE(thumbnails, 8) << "JPEG and uncompressed (RGB and YCbCr) thumbnails were all decoded";
+}
+
+TEST(ExifKitOrientation, TurnedCameraPicturesComeOutUpright)
+{
+    QTemporaryDir dir;
+    const std::vector<std::string> files = realJpegs("orientation");
+    int seen6 = 0, seen8 = 0;
+    for (const auto& path : files) {
+        SCOPED_TRACE(path);
+        const int tag = exivNumber(path, "Exif.Image.Orientation");
+        seen6 += tag == 6;
+        seen8 += tag == 8;
+        const Rgb stored = bmpPixels(djpegBmp(path));
+
+        ParamsGuard primary;
+        ASSERT_EQ(Exif_GetPrimaryImage(path.c_str(), &primary.params, 0), EXIFKIT_OK);
+        EXPECT_EQ(primary.params.orientation, tag);
+        const Rgb upright = dibPixels(primary.params.image);
+        ASSERT_EQ(upright.width, stored.height) << "a quarter turn: portrait from landscape";
+        ASSERT_EQ(upright.height, stored.width);
+        EXPECT_EQ(firstMismatch(upright, turnedByHand(stored, tag)), "");
+        EXPECT_EQ(primary.params.width, upright.width);
+        EXPECT_EQ(primary.params.height, upright.height);
+        // Qt's own reader turns by the tag too: the same picture, up to its decoder's rounding.
+        QImageReader reader(QString::fromStdString(path));
+        reader.setAutoTransform(true);
+        QImage qt = reader.read();
+        ASSERT_FALSE(qt.isNull());
+        qt = qt.convertToFormat(QImage::Format_RGB888);
+        ASSERT_EQ(qt.size(), QSize(upright.width, upright.height));
+        Rgb fromQt{qt.width(), qt.height(), {}};
+        for (int y = 0; y < qt.height(); ++y)
+            fromQt.pixels.insert(fromQt.pixels.end(), qt.constScanLine(y), qt.constScanLine(y) + qt.width() * 3);
+        EXPECT_LT(meanDifference(upright, fromQt), 3.0);
+
+        // The thumbnail was made from the stored pixels: it turns the same way and shows the same scene.
+        ParamsGuard small;
+        ASSERT_EQ(Exif_GetThumbnail(path.c_str(), &small.params, 0), EXIFKIT_OK);
+        const Rgb thumbnail = dibPixels(small.params.thumbnail);
+        EXPECT_GT(thumbnail.height, thumbnail.width);
+        EXPECT_EQ(small.params.width, primary.params.width);
+        EXPECT_EQ(small.params.height, primary.params.height);
+        EXPECT_LT(meanDifference(thumbnail, shrink(upright, thumbnail.width, thumbnail.height)), 20.0);
+    }
+    EXPECT_EQ(seen6, 1);
+    EXPECT_EQ(seen8, 1);
+}
+
+TEST(ExifKitOrientation, EveryTagValueTurnsJpegAndTiffPictures)
+{
+    QTemporaryDir dir;
+    const Rgb jpegStored = bmpPixels(djpegBmp(fixture("exif.jpg")));
+    const QByteArray ppm = readFile(fixture("pattern.ppm"));
+    const qsizetype header = ppm.indexOf("255\n") + 4;
+    Rgb tiffStored{97, 61, {}};
+    tiffStored.pixels.assign(ppm.begin() + header, ppm.end());
+    ASSERT_EQ(tiffStored.pixels.size(), 97u * 61 * 3);
+
+    for (int tag = 1; tag <= 8; ++tag) {
+        SCOPED_TRACE(tag);
+        const QString jpeg = copyInto(dir, fixture("exif.jpg"), QStringLiteral("turned.jpg"));
+        const QString tiff = copyInto(dir, fixture("exif2.tif"), QStringLiteral("turned.tif"));
+        for (const QString& file : {jpeg, tiff})
+            runTool(QStringLiteral("exiv2"),
+                    {QStringLiteral("-q"), QStringLiteral("-M"),
+                     QStringLiteral("set Exif.Image.Orientation Short %1").arg(tag), file});
+        ASSERT_EQ(exivNumber(jpeg.toStdString(), "Exif.Image.Orientation"), tag);
+        ASSERT_EQ(exivNumber(tiff.toStdString(), "Exif.Image.Orientation"), tag);
+
+        ParamsGuard fromJpeg;
+        ASSERT_EQ(Exif_GetPrimaryImage(jpeg.toUtf8().constData(), &fromJpeg.params, 0), EXIFKIT_OK);
+        EXPECT_EQ(firstMismatch(dibPixels(fromJpeg.params.image), turnedByHand(jpegStored, tag)), "");
+        ParamsGuard fromTiff;
+        ASSERT_EQ(Exif_GetPrimaryImage(tiff.toUtf8().constData(), &fromTiff.params, 0), EXIFKIT_OK);
+        EXPECT_EQ(firstMismatch(dibPixels(fromTiff.params.image), turnedByHand(tiffStored, tag)), "");
+        const bool quarter = tag >= 5;
+        EXPECT_EQ(fromTiff.params.width, quarter ? 61 : 97);
+        EXPECT_EQ(fromTiff.params.height, quarter ? 97 : 61);
+    }
 }
 
 TEST(ExifKitRealFiles, ShootingDateInTheBlockIsExiv2s)
