@@ -4,7 +4,7 @@ JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 CTEST_ARGS ?=
 
-.PHONY: all setup configure build test run sanitize fuzz tsan bench clean
+.PHONY: all setup configure build test run install sanitize fuzz tsan bench clean
 
 # Sanitizer settings for the sanitizer passes: leaks of the system libraries and races inside them are
 # suppressed (scripts/*.supp); our own code gets no suppressions.
@@ -34,6 +34,11 @@ test: build
 
 run: build
 	@scripts/run $(BUILD)
+
+# Builds, then installs into PREFIX (README, "Installing"): `make install PREFIX=~/.local`.
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 # Every test again under AddressSanitizer and UndefinedBehaviorSanitizer, built with clang so that the
 # libFuzzer targets join in; each fuzz target runs a bounded number of inputs.
