@@ -61,6 +61,7 @@ CKestrelApp::Start CKestrelApp::initInstance(const QStringList& arguments)
     document_ = std::make_unique<CMarlin3Doc>();
     frame_ = std::make_unique<CMainFrame>(*config_, *document_);
     frame_->setWindowIcon(QIcon(QPixmap::fromImage(UiResources::icon(130))));
+    frame_->setStartsCleaner(true);
     frame_->create(/*showSplash=*/true);
     frame_->show();
 

@@ -8,7 +8,9 @@
 #include "app/Commands.h"
 #include "app/ViewSettings.h"
 #include "app/WindowPlacementFix.h"
+#include "browser/COwnerDrawListCtrl.h"
 #include "browser/CThumbView.h"
+#include "fileops/ClipboardData.h"
 #include "camlink/CDvBar.h"
 #include "camlink/DvBarSettings.h"
 #include "camlink/DvLink.h"
@@ -17,6 +19,7 @@
 #include "design/CDesignMenu.h"
 #include "media/CFolderBar.h"
 #include "media/CFolderTree.h"
+#include "media/FolderItem.h"
 #include "platform/InstanceLock.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
@@ -32,7 +35,11 @@
 #include <QDockWidget>
 #include <QLayout>
 #include <QMenu>
+#include <QDir>
+#include <QDrag>
+#include <QDropEvent>
 #include <QMouseEvent>
+#include <QProcess>
 #include <QWindow>
 #include <QGuiApplication>
 #include <QMimeData>
@@ -90,7 +97,8 @@ CMainFrame::CMainFrame(ConfigStore& config, CMarlin3Doc& document, bool dvEditio
     connect(view_, &CThumbView::figuresChanged, this, &CMainFrame::updateStatusBar);
     connect(view_, &CThumbView::deleteRequested, this, [this] { onCommand(cmd::Delete); });
     connect(view_, &CThumbView::openRequested, this, &CMainFrame::openItem);
-    connect(view_, &CThumbView::dragRequested, this, [this] { notYetAvailable(cmd::EditCopy); });
+    connect(view_, &CThumbView::dragRequested, this, [this] { startDrag(); });
+    view_->list()->setAcceptDrops(true);
     connect(view_, &CThumbView::renameRequested, this, &CMainFrame::renameFile);
     connect(view_, &CThumbView::contextMenuRequested, this,
             [this](const QPoint& at) { popupAt(kViewMenu, 0, at); });
@@ -224,6 +232,8 @@ void CMainFrame::createBars()
     folderDock_->setVisible(!dvEdition_);
 
     media::CFolderTree* tree = folderBar_->tree();
+    tree->setAcceptDrops(true);
+    tree->viewport()->setAcceptDrops(true);
     connect(tree, &media::CFolderTree::folderSelected, view_, [this](const QString& path) { view_->openFolder(path); });
     connect(tree, &media::CFolderTree::contextMenuRequested, this,
             [this](const QPoint& at) { popupAt(kTreeMenu, 0, at); });
@@ -403,9 +413,68 @@ Qt::Edges CMainFrame::sizingEdges(const QPoint& globalPos) const
     return edges;
 }
 
+QString CMainFrame::dropFolderAt(QObject* target, const QPoint& pos) const
+{
+    if (target == view_->list())
+        return view_->currentFolder();
+    media::CFolderTree* tree = folderBar_->tree();
+    if (target == tree->viewport()) {
+        const media::FolderItem* item = tree->folderItem(tree->itemAt(pos));
+        return item ? item->place.path : QString();
+    }
+    return {};
+}
+
+bool CMainFrame::handleDrop(QObject* watched, QEvent* event)
+{
+    auto* drop = static_cast<QDropEvent*>(event);
+    const QString folder = dropFolderAt(watched, drop->position().toPoint());
+    const fileops::clipboard::ClipboardFiles files = fileops::clipboard::readFiles(drop->mimeData());
+    if (folder.isEmpty() || files.paths.isEmpty() || !QFileInfo(folder).isDir()) {
+        drop->ignore();
+        return true;
+    }
+    const Qt::DropAction effect = fileops::clipboard::dropEffect(
+        QGuiApplication::queryKeyboardModifiers(), fileops::clipboard::onSameVolume(files.paths.first(), folder));
+    if (event->type() != QEvent::Drop) {
+        drop->setDropAction(effect);
+        drop->accept();
+        return true;
+    }
+    drop->setDropAction(effect);
+    drop->accept();
+    // The drop's work runs after the drag has ended, outside the platform's drag loop.
+    const QStringList paths = files.paths;
+    QMetaObject::invokeMethod(this, [this, paths, folder, effect] {
+        if (effect == Qt::LinkAction) {
+            fileops::clipboard::createShortcuts(paths, folder);
+            view_->openFolder(view_->currentFolder());
+            return;
+        }
+        // Moving files onto the folder they are in changes nothing.
+        if (effect == Qt::MoveAction && QFileInfo(paths.first()).absolutePath() == QFileInfo(folder).absoluteFilePath())
+            return;
+        transferFiles(paths, folder, effect == Qt::MoveAction ? fileops::OperationKind::Move : fileops::OperationKind::Copy);
+    }, Qt::QueuedConnection);
+    return true;
+}
+
+void CMainFrame::startDrag()
+{
+    const QStringList paths = view_->selectedPaths();
+    if (paths.isEmpty())
+        return;
+    auto* drag = new QDrag(view_);
+    drag->setMimeData(fileops::clipboard::makeFileMimeData(paths, fileops::clipboard::Action::Copy));
+    drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::MoveAction);
+}
+
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
+    if ((type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop) &&
+        (watched == view_->list() || watched == folderBar_->tree()->viewport()))
+        return handleDrop(watched, event);
     if ((type == QEvent::MouseMove || type == QEvent::MouseButtonPress) && watched->isWidgetType() &&
         static_cast<QWidget*>(watched)->window() == this) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
@@ -444,6 +513,10 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         return;
     }
     view_->stopLoading();
+    // The cleaner removes what the program's conversions left in the temporary folder, once they are old.
+    if (startsCleaner_)
+        QProcess::startDetached(QDir(platform::programFolder()).filePath(QStringLiteral("Tempsweep")),
+                                {QStringLiteral("-delay%1").arg(kCleanerDelayMs)});
     saveConfig();
     event->accept();
 }

@@ -12,6 +12,8 @@
 #include "app/ConfigStore.h"
 #include "app/LastFileOperation.h"
 #include "app/MenuState.h"
+#include "fileops/FileOperation.h"
+#include "imaging/ImgShiftBinding.h"
 
 #include <QMainWindow>
 #include <QMenu>
@@ -86,6 +88,10 @@ public:
 
     // Handles a command of a bar button or menu entry; false for commands nobody knows.
     bool onCommand(int id);
+
+    // The running program's frame starts the temporary-file cleaner when it closes (tests' frames do not).
+    void setStartsCleaner(bool on) { startsCleaner_ = on; }
+    static constexpr int kCleanerDelayMs = 5000;
 
     // Sees every command before it runs; returning true swallows it (tests record what the bars send).
     void setCommandFilter(std::function<bool(int)> filter) { commandFilter_ = std::move(filter); }
@@ -168,7 +174,21 @@ private:
     void dvFilterDialog();
     void openManual();
     void openItem(int position);
-    void notYetAvailable(int command);
+    // Drag and drop: the folder a drop at `pos` of `target` goes into; the drop itself; a drag of the
+    // view's selection.
+    QString dropFolderAt(QObject* target, const QPoint& pos) const;
+    bool handleDrop(QObject* watched, QEvent* event);
+    void startDrag();
+    // The file hand-overs: clipboard, paste and drop, copy into a card, wallpaper, slide show.
+    QString targetFolder() const;
+    void copyToClipboard(bool cut);
+    void paste();
+    void transferFiles(const QStringList& sources, const QString& folder, fileops::OperationKind kind);
+    void copyIntoCard();
+    void setWallpaper();
+    void startSlideShow();
+    QStringList dvProgramOptions() const;
+    imaging::DvFilterSettings dvFilterSettings() const;
     void revalidatePrintOrder();
     print::CPrintService& printService();
 
@@ -201,4 +221,5 @@ private:
     bool treeHadFocus_ = false;
     bool saved_ = false;
     bool sizingCursor_ = false;
+    bool startsCleaner_ = false;
 };

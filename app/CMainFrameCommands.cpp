@@ -15,6 +15,13 @@
 #include "design/CDesignButton.h"
 #include "design/CDesignMenu.h"
 #include "fileops/BackupDialog.h"
+#include "fileops/CardCopy.h"
+#include "fileops/ClipboardData.h"
+#include "fileops/OpenFile.h"
+#include "fileops/ProgressDialog.h"
+#include "fileops/RenameDialog.h"
+#include "fileops/Wallpaper.h"
+#include "media/CameraFolders.h"
 #include "fileops/FileOperationRunner.h"
 #include "imaging/Rotation.h"
 #include "media/CFolderBar.h"
@@ -35,6 +42,7 @@
 #include <QDockWidget>
 #include <QFileInfo>
 #include <QMimeData>
+#include <QProcess>
 #include <QToolBar>
 #include <QUrl>
 
@@ -78,8 +86,6 @@ constexpr int kNoSlideShowFiles = 20405;
 constexpr int kCannotOpen = 20014;
 const QString kManualPath = QStringLiteral("Manual/PDF説明書.pdf");
 const QString kDeleteTitle = QStringLiteral("ファイルを削除しますか？");
-// Said by commands whose work comes with a later part of the program.
-const QString kNotYetText = QStringLiteral("この機能はまだ使えません。");
 
 // The property a menu action's command number travels in (read by applyMenuState).
 constexpr const char* kCommandProperty = "command";
@@ -341,42 +347,192 @@ bool CMainFrame::onCommand(int id)
         convert(1);
         return true;
     case cmd::EditCopy:
-        folderBar_->noteCopy();
-        notYetAvailable(id);
-        return true;
     case cmd::EditCut:
-        folderBar_->noteCut();
-        notYetAvailable(id);
+        copyToClipboard(id == cmd::EditCut);
         return true;
     case cmd::EditPaste:
+        paste();
+        return true;
     case cmd::SlideShow:
+        startSlideShow();
+        return true;
     case cmd::CopyIntoCard:
+        copyIntoCard();
+        return true;
     case cmd::Wallpaper:
-        notYetAvailable(id);
+        setWallpaper();
         return true;
     default:
         return false;
     }
 }
 
-void CMainFrame::notYetAvailable(int)
-{
-    platform::messageBox(this, kNotYetText, UiResources::string(kAppCaption), platform::MbOk | platform::MbIconInformation);
-}
-
 void CMainFrame::openItem(int position)
 {
-    Q_UNUSED(position);
-    const QStringList names = view_->selectedNames();
+    const QStringList names = view_->displayedNames(position);
     if (names.isEmpty())
         return;
     const QString path = QDir(view_->currentFolder()).filePath(names.first());
     if (QFileInfo(path).isDir()) {
-        folderBar_->tree()->selectPath(path);
-        view_->openFolder(path);
+        if (!folderBar_->tree()->selectPath(path))
+            view_->openFolder(path);
         return;
     }
-    notYetAvailable(0);
+    fileops::OpenOptions options;
+    options.dvOptions = dvProgramOptions();
+    // The program's own viewer shows .dcf stills.
+    options.dcfViewer = [](const QString& file) {
+        return QProcess::startDetached(fileops::OpenFile::dvProgram(), {file});
+    };
+    fileops::OpenFile::open(path, options, this);
+}
+
+QStringList CMainFrame::dvProgramOptions() const
+{
+    return {QStringLiteral("-crop%1,%2,%3,%4")
+                .arg(config_.marginLeft)
+                .arg(config_.marginTop)
+                .arg(config_.marginRight)
+                .arg(config_.marginBottom)};
+}
+
+imaging::DvFilterSettings CMainFrame::dvFilterSettings() const
+{
+    imaging::DvFilterSettings settings;
+    settings.crop = {config_.marginLeft, config_.marginTop, config_.marginRight, config_.marginBottom};
+    return settings;
+}
+
+QString CMainFrame::targetFolder() const
+{
+    QString folder = folderBar_->treeHasFocus() ? folderBar_->tree()->currentPath() : view_->currentFolder();
+    while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
+        folder.chop(1);
+    return folder;
+}
+
+void CMainFrame::copyToClipboard(bool cut)
+{
+    QStringList paths;
+    if (folderBar_->treeHasFocus())
+        paths << targetFolder();
+    else
+        paths = view_->selectedPaths();
+    if (paths.isEmpty())
+        return;
+    using fileops::clipboard::Action;
+    QApplication::clipboard()->setMimeData(fileops::clipboard::makeFileMimeData(paths, cut ? Action::Cut : Action::Copy));
+    if (cut)
+        folderBar_->noteCut();
+    else
+        folderBar_->noteCopy();
+}
+
+void CMainFrame::paste()
+{
+    const fileops::clipboard::ClipboardFiles files = fileops::clipboard::readFiles(QApplication::clipboard()->mimeData());
+    if (files.paths.isEmpty())
+        return;
+    const bool move = files.cut || folderBar_->clipboardState() == 2;
+    transferFiles(files.paths, targetFolder(), move ? fileops::OperationKind::Move : fileops::OperationKind::Copy);
+    // A cut is used once: after the move the clipboard is emptied.
+    if (move) {
+        QApplication::clipboard()->clear();
+        folderBar_->parentNotify(media::CFolderBar::ClipboardState, 0);
+    }
+}
+
+void CMainFrame::transferFiles(const QStringList& sources, const QString& folder, fileops::OperationKind kind)
+{
+    if (sources.isEmpty() || folder.isEmpty())
+        return;
+    view_->stopLoading();
+    QStringList remaining = sources;
+    QStringList written;
+    // Pictures pasted into a camera folder get camera names and become Exif JPEGs.
+    if (media::isCameraFolder(folder)) {
+        fileops::ProgressDialog progress(this);
+        fileops::CardCopy cardCopy(&progress, this);
+        cardCopy.setDvFilter(dvFilterSettings());
+        const fileops::CardCopyResult result = cardCopy.run(sources, folder, kind);
+        written = result.written;
+        remaining = result.remaining;
+        if (result.stopped) {
+            view_->openFolder(view_->currentFolder());
+            revalidatePrintOrder();
+            return;
+        }
+    }
+    QStringList destinations;
+    if (!remaining.isEmpty()) {
+        fileops::FileOperation operation;
+        operation.kind = kind;
+        operation.sources = remaining;
+        operation.destinations << folder;
+        // A copy within its own folder gets the "コピー ～" name instead of the overwrite question.
+        operation.renameOnCollision = kind == fileops::OperationKind::Copy &&
+                                      QFileInfo(remaining.first()).absolutePath() == QFileInfo(folder).absoluteFilePath();
+        const fileops::OperationResult result = fileops::FileOperationRunner(nullptr, this).run(operation);
+        for (const fileops::FileResult& file : result.files) {
+            if (file.status == fileops::FileStatus::Done && !file.destination.isEmpty())
+                destinations << file.destination;
+        }
+    }
+    // The undo record: what was copied or moved, and where it went.
+    if (!destinations.isEmpty()) {
+        lastOperation_.clear();
+        lastOperation_.kind = kind == fileops::OperationKind::Move ? LastFileOperation::Move : LastFileOperation::Copy;
+        for (const QString& destination : destinations) {
+            const QString name = QFileInfo(destination).fileName();
+            for (const QString& source : remaining) {
+                if (QFileInfo(source).fileName() == name || remaining.size() == 1) {
+                    lastOperation_.sources << source;
+                    break;
+                }
+            }
+            lastOperation_.destinations << destination;
+        }
+        if (lastOperation_.sources.size() != lastOperation_.destinations.size())
+            lastOperation_.clear();
+    }
+    Q_UNUSED(written);
+    view_->openFolder(view_->currentFolder());
+    revalidatePrintOrder();
+}
+
+void CMainFrame::copyIntoCard()
+{
+    transferFiles(view_->selectedPaths(), targetFolder(), fileops::OperationKind::Copy);
+}
+
+void CMainFrame::setWallpaper()
+{
+    const QStringList paths = view_->selectedPaths();
+    if (paths.isEmpty())
+        return;
+    fileops::Wallpaper::set(paths.first(), this, dvFilterSettings());
+}
+
+void CMainFrame::startSlideShow()
+{
+    // The shown pictures go over on the clipboard: the selected ones when there are several, else all.
+    QStringList names = view_->selectedNames();
+    if (names.size() < 2)
+        names = view_->displayedNames(CThumbView::kAllDisplayed);
+    QStringList paths;
+    for (const QString& name : names) {
+        if (isPictureName(name))
+            paths << QDir(view_->currentFolder()).filePath(name);
+    }
+    if (paths.isEmpty()) {
+        platform::messageBox(this, UiResources::string(kNoSlideShowFiles), UiResources::string(kAppCaption),
+                             platform::MbOk | platform::MbIconStop);
+        return;
+    }
+    QApplication::clipboard()->setMimeData(
+        fileops::clipboard::makeFileMimeData(paths, fileops::clipboard::Action::Copy));
+    QProcess::startDetached(QDir(platform::programFolder()).filePath(QStringLiteral("Slidecast")),
+                            {QStringLiteral("/kst"), QStringLiteral("/h%1").arg(winId())});
 }
 
 void CMainFrame::rename()
@@ -394,14 +550,12 @@ void CMainFrame::rename()
 
 void CMainFrame::renameFile(const QString& path, const QString& newName)
 {
-    const QString trimmed = newName.trimmed();
-    if (trimmed.isEmpty() || trimmed == QFileInfo(path).fileName())
+    // The typed name goes through the rename dialog's checks (dots, forbidden characters, extension).
+    if (newName.isEmpty() || newName == QFileInfo(path).fileName())
         return;
-    fileops::FileOperation operation;
-    operation.kind = fileops::OperationKind::Rename;
-    operation.sources << path;
-    operation.destinations << trimmed;
-    fileops::FileOperationRunner(nullptr, this).run(operation);
+    view_->stopLoading();
+    if (!fileops::renameChecked(this, path, newName).isEmpty())
+        revalidatePrintOrder();
     view_->openFolder(view_->currentFolder());
 }
 
@@ -425,10 +579,17 @@ void CMainFrame::deleteSelected()
     operation.allowUndo = true;
     operation.progressTitle = kDeleteTitle;
     const fileops::OperationResult result = fileops::FileOperationRunner(nullptr, this).run(operation);
-    if (!result.files.empty()) {
+    // Only what went to a trash can be looked for again; files deleted for good leave no record.
+    QStringList trashed;
+    for (const fileops::FileResult& file : result.files) {
+        if (file.status == fileops::FileStatus::Done && !file.destination.isEmpty())
+            trashed << file.source;
+    }
+    if (!result.goneSources().isEmpty())
         lastOperation_.clear();
+    if (!trashed.isEmpty()) {
         lastOperation_.kind = LastFileOperation::Delete;
-        lastOperation_.sources = paths;
+        lastOperation_.sources = trashed;
     }
     view_->dropVanishedSelected();
     revalidatePrintOrder();
@@ -487,8 +648,11 @@ void CMainFrame::print(int command)
     }
     QVector<print::PrintEntry> entries;
     const QStringList names = command == cmd::Print ? view_->selectedNames() : view_->displayedNames(CThumbView::kAllDisplayed);
-    for (const QString& name : names)
-        entries << print::makePrintEntry(QDir(view_->currentFolder()).filePath(name), isPictureName(name));
+    for (const QString& name : names) {
+        const QImage thumbnail = view_->thumbnailOf(name);
+        entries << print::makePrintEntry(QDir(view_->currentFolder()).filePath(name), !thumbnail.isNull() || isPictureName(name),
+                                         thumbnail);
+    }
     if (entries.isEmpty())
         return;
     const QString title = UiResources::string(print::kTitlePrefixString) + QFileInfo(view_->currentFolder()).fileName();
@@ -524,9 +688,7 @@ void CMainFrame::rotate(int command)
 
 void CMainFrame::convert(int mode)
 {
-    imaging::DvFilterSettings settings;
-    settings.crop = {config_.marginLeft, config_.marginTop, config_.marginRight, config_.marginBottom};
-    view_->setDvFilterSettings(settings);
+    view_->setDvFilterSettings(dvFilterSettings());
     view_->convertSelected(mode);
 }
 

@@ -224,6 +224,18 @@ QStringList CThumbView::displayedNames(int which) const
     return names;
 }
 
+QImage CThumbView::thumbnailOf(const QString& name) const
+{
+    std::lock_guard list(sink_->listLock());
+    std::lock_guard guard(*store_);
+    for (const std::int32_t number : store_->displayOrder()) {
+        const FileItem* item = store_->find(number);
+        if (item && item->name == name && item->thumbnail && item->thumbnail->present)
+            return item->thumbnail->dib.toImage();
+    }
+    return {};
+}
+
 QStringList CThumbView::selectedNames() const
 {
     return displayedNames(kSelectedOnly);

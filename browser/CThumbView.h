@@ -10,6 +10,7 @@
 #include "browser/ThumbnailLoader.h"
 #include "imaging/ImgShiftBinding.h"
 
+#include <QImage>
 #include <QStringList>
 #include <QWidget>
 
@@ -72,6 +73,8 @@ public:
         int selected = 0;
     };
     Figures figures() const;
+    // The thumbnail of the displayed item `name` as an image; null when it has none (yet).
+    QImage thumbnailOf(const QString& name) const;
     // Drops every selected item whose file is gone (after a delete), then lists the folder again,
     // keeping the thumbnails of the rest. Returns the number of items dropped.
     int dropVanishedSelected();

@@ -8,6 +8,7 @@
 #include "resources/UiResources.h"
 
 #include "TempFolder.h"
+#include "WindowTestSupport.h"
 
 #include "TestData.h"
 
@@ -19,28 +20,11 @@
 
 namespace {
 
-class CardSearch : public testing::Test {
+class CardSearch : public WindowTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        UiResources::bind(UiResources::Bundle::Uibase, QStringLiteral(KESTREL_BIN_DIR));
-        UiResources::bind(UiResources::Bundle::Uires, QStringLiteral(KESTREL_BIN_DIR));
-    }
-    static void TearDownTestSuite()
-    {
-        UiResources::unbind(UiResources::Bundle::Uibase);
-        UiResources::unbind(UiResources::Bundle::Uires);
-    }
-    void SetUp() override
-    {
-        platform::setMessageSink([this](const platform::MessageRecord& record) {
-            messages.push_back(record);
-            return platform::defaultAnswer(record.style);
-        });
-    }
     void TearDown() override
     {
-        platform::setMessageSink({});
+        WindowTest::TearDown();
         unsetenv("KESTREL_VOLUMES");
     }
     void presentVolumes(const QByteArray& table)
@@ -49,7 +33,6 @@ protected:
     }
 
     TempFolder world;
-    std::vector<platform::MessageRecord> messages;
 };
 
 }  // namespace

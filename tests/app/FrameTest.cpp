@@ -21,8 +21,12 @@
 #include "resources/UiResources.h"
 
 #include "TempFolder.h"
+#include "WindowTestSupport.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
+#include <QUrl>
 #include <QDockWidget>
 #include <QMenu>
 #include <QScreen>
@@ -40,29 +44,12 @@
 
 namespace {
 
-class Frame : public testing::Test {
+class Frame : public WindowTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        UiResources::bind(UiResources::Bundle::Uibase, QStringLiteral(KESTREL_BIN_DIR));
-        UiResources::bind(UiResources::Bundle::Uires, QStringLiteral(KESTREL_BIN_DIR));
-    }
-    static void TearDownTestSuite()
-    {
-        UiResources::unbind(UiResources::Bundle::Uibase);
-        UiResources::unbind(UiResources::Bundle::Uires);
-    }
-    void SetUp() override
-    {
-        platform::setMessageSink([this](const platform::MessageRecord& record) {
-            messages.push_back(record);
-            return platform::defaultAnswer(record.style);
-        });
-    }
     void TearDown() override
     {
         frame.reset();
-        platform::setMessageSink({});
+        WindowTest::TearDown();
     }
     QString configPath() const { return world.file(QStringLiteral("kestrel.conf")); }
     void writeConfig(const QString& key, const QVariant& value)
@@ -111,7 +98,6 @@ protected:
     CMarlin3Doc document;
     std::unique_ptr<ConfigStore> store;
     std::unique_ptr<CMainFrame> frame;
-    std::vector<platform::MessageRecord> messages;
     std::vector<int> commands;
 };
 
@@ -506,4 +492,76 @@ TEST_F(Frame, TheDateSearchRefusesAnImpossibleDate)
     dialog.findChild<QSpinBox*>(QStringLiteral("fromDay"))->setValue(28);
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
+}
+
+namespace {
+
+// What a file manager puts on the clipboard for a copy or a cut.
+QMimeData* fileManagerClipboard(const QStringList& paths, bool cut)
+{
+    auto* data = new QMimeData;
+    QList<QUrl> urls;
+    QByteArray gnome = cut ? "cut" : "copy";
+    for (const QString& path : paths) {
+        urls << QUrl::fromLocalFile(path);
+        gnome += "\n" + QUrl::fromLocalFile(path).toEncoded();
+    }
+    data->setUrls(urls);
+    data->setData(QStringLiteral("x-special/gnome-copied-files"), gnome);
+    return data;
+}
+
+}  // namespace
+
+TEST_F(Frame, PastedFilesFromAFileManagerAreCopiedOrMovedAndUndone)
+{
+    const QString from = world.mkdir(QStringLiteral("from"));
+    const QString to = world.mkdir(QStringLiteral("to"));
+    const QString a = world.write(QStringLiteral("from/a.txt"), "first");
+    const QString b = world.write(QStringLiteral("from/b.txt"), "second");
+    start();
+    frame->view()->openFolder(to);
+    frame->view()->setFocus();
+    auto pasteFromMenu = [&] {
+        QTest::mouseClick(button(CMainFrame::MenuBar, 1124), Qt::LeftButton);
+        QMenu* menu = frame->openPopup();
+        for (QAction* action : menu->actions()) {
+            if (action->property("command").toInt() == cmd::EditPaste) {
+                EXPECT_TRUE(action->isEnabled());
+                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+            }
+        }
+    };
+
+    QApplication::clipboard()->setMimeData(fileManagerClipboard({a}, false));
+    pasteFromMenu();
+    QTRY_VERIFY(QFileInfo::exists(to + QStringLiteral("/a.txt")));
+    EXPECT_TRUE(QFileInfo::exists(a));
+    EXPECT_EQ(frame->lastFileOperation().kind, LastFileOperation::Copy);
+    // Undo takes the copy away again (into the trash), the original stays.
+    frame->onCommand(cmd::Undo);
+    EXPECT_FALSE(QFileInfo::exists(to + QStringLiteral("/a.txt")));
+    EXPECT_TRUE(QFileInfo::exists(a));
+
+    QApplication::clipboard()->setMimeData(fileManagerClipboard({b}, true));
+    pasteFromMenu();
+    QTRY_VERIFY(QFileInfo::exists(to + QStringLiteral("/b.txt")));
+    EXPECT_FALSE(QFileInfo::exists(b));
+    // A cut is pasted once.
+    EXPECT_FALSE(QApplication::clipboard()->mimeData() && QApplication::clipboard()->mimeData()->hasUrls());
+    EXPECT_EQ(frame->lastFileOperation().kind, LastFileOperation::Move);
+    frame->onCommand(cmd::Undo);
+    EXPECT_TRUE(QFileInfo::exists(b));
+    EXPECT_FALSE(QFileInfo::exists(to + QStringLiteral("/b.txt")));
+
+    // Copied in the program, the clipboard carries what file managers read.
+    QTRY_COMPARE(frame->view()->figures().displayed, 0);
+    frame->view()->openFolder(from);
+    QTRY_COMPARE(frame->view()->figures().displayed, 2);
+    frame->view()->selectAll();
+    frame->onCommand(cmd::EditCopy);
+    const QMimeData* copied = QApplication::clipboard()->mimeData();
+    ASSERT_NE(copied, nullptr);
+    EXPECT_TRUE(copied->data(QStringLiteral("x-special/gnome-copied-files")).startsWith("copy\n"));
+    EXPECT_EQ(copied->urls().size(), 2);
 }
