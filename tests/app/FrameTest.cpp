@@ -565,3 +565,27 @@ TEST_F(Frame, PastedFilesFromAFileManagerAreCopiedOrMovedAndUndone)
     EXPECT_TRUE(copied->data(QStringLiteral("x-special/gnome-copied-files")).startsWith("copy\n"));
     EXPECT_EQ(copied->urls().size(), 2);
 }
+
+TEST_F(Frame, DeletingOnACardFreesItsSpaceAndElsewhereFillsTheTrash)
+{
+    const QString card = world.mkdir(QStringLiteral("card"));
+    world.mkdir(QStringLiteral("card/MISC"));
+    const QString folder = world.mkdir(QStringLiteral("card/DCIM/100ABCDE"));
+    world.write(QStringLiteral("card/DCIM/100ABCDE/IMGA0001.JPG"), "picture");
+    world.write(QStringLiteral("card/DCIM/100ABCDE/IMGA0002.JPG"), "picture");
+    setenv("KESTREL_VOLUMES", QFile::encodeName(world.write(QStringLiteral("volumes.tsv"),
+                                                            card.toUtf8() + "\tremovable\tCARD\n")).constData(), 1);
+    start();
+    frame->view()->openFolder(folder);
+    QTRY_COMPARE(frame->view()->figures().displayed, 2);
+    COwnerDrawListCtrl* list = frame->view()->list();
+    QTest::mouseClick(list, Qt::LeftButton, {}, list->geometry().cellRect(0, list->topItem(), list->columns()).center());
+    QTest::keyClick(list, Qt::Key_Delete);
+    QTRY_COMPARE(frame->view()->figures().displayed, 1);
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{QStringLiteral("IMGA0002.JPG")});
+    // Gone for good: no trash on the card, nothing in the home trash, and no undo that could not work.
+    EXPECT_TRUE(QDir(card).entryList(QStringList{QStringLiteral(".Trash*")}, QDir::AllEntries | QDir::Hidden).isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(QDir::homePath() + QStringLiteral("/.local/share/Trash/files/IMGA0001.JPG")));
+    EXPECT_TRUE(frame->lastFileOperation().isEmpty());
+    unsetenv("KESTREL_VOLUMES");
+}
