@@ -18,6 +18,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QPointer>
+#include <QProcess>
 #include <QRect>
 
 #include <functional>
@@ -92,6 +93,10 @@ public:
     // The running program's frame starts the temporary-file cleaner when it closes (tests' frames do not).
     void setStartsCleaner(bool on) { startsCleaner_ = on; }
     static constexpr int kCleanerDelayMs = 5000;
+
+    // Starts an outside program (the slide show); tests record instead.
+    using ProgramStarter = std::function<bool(const QString& program, const QStringList& arguments)>;
+    void setProgramStarter(ProgramStarter starter) { programStarter_ = std::move(starter); }
 
     // Sees every command before it runs; returning true swallows it (tests record what the bars send).
     void setCommandFilter(std::function<bool(int)> filter) { commandFilter_ = std::move(filter); }
@@ -211,6 +216,9 @@ private:
     QString program2_;
     QPointer<QMenu> openPopup_;
     std::function<bool(int)> commandFilter_;
+    ProgramStarter programStarter_ = [](const QString& program, const QStringList& arguments) {
+        return QProcess::startDetached(program, arguments);
+    };
     LastFileOperation lastOperation_;
     std::unique_ptr<print::CPrintService> printService_;
     std::unique_ptr<print::PrintOrder> printOrder_;

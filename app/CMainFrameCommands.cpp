@@ -7,6 +7,7 @@
 #include "app/Commands.h"
 #include "app/DvFilterDlg.h"
 #include "app/Launcher.h"
+#include "app/SlideShowDlg.h"
 #include "app/ViewSettings.h"
 #include "browser/COwnerDrawListCtrl.h"
 #include "browser/CSearchDlg.h"
@@ -448,22 +449,31 @@ void CMainFrame::transferFiles(const QStringList& sources, const QString& folder
         return;
     view_->stopLoading();
     QStringList remaining = sources;
-    QStringList written;
-    // Pictures pasted into a camera folder get camera names and become Exif JPEGs.
+    // What went where, for the undo record: the card's new pictures, and what the ordinary operation did.
+    QStringList cardFrom;
+    QStringList cardTo;
+    QStringList from;
+    QStringList to;
+    // Pictures pasted into a camera folder get camera names and become Exif JPEGs; their sources stay, so
+    // for the undo they count as copies.
     if (media::isCameraFolder(folder)) {
         fileops::ProgressDialog progress(this);
         fileops::CardCopy cardCopy(&progress, this);
         cardCopy.setDvFilter(dvFilterSettings());
         const fileops::CardCopyResult result = cardCopy.run(sources, folder, kind);
-        written = result.written;
-        remaining = result.remaining;
-        if (result.stopped) {
-            view_->openFolder(view_->currentFolder());
-            revalidatePrintOrder();
-            return;
+        QStringList pictures;
+        for (const QString& source : sources) {
+            if (!result.remaining.contains(source))
+                pictures << source;
         }
+        if (pictures.size() == result.written.size()) {
+            cardFrom = pictures;
+            cardTo = result.written;
+        }
+        remaining = result.remaining;
+        if (result.stopped)
+            remaining.clear();
     }
-    QStringList destinations;
     if (!remaining.isEmpty()) {
         fileops::FileOperation operation;
         operation.kind = kind;
@@ -474,28 +484,30 @@ void CMainFrame::transferFiles(const QStringList& sources, const QString& folder
                                       QFileInfo(remaining.first()).absolutePath() == QFileInfo(folder).absoluteFilePath();
         const fileops::OperationResult result = fileops::FileOperationRunner(nullptr, this).run(operation);
         for (const fileops::FileResult& file : result.files) {
-            if (file.status == fileops::FileStatus::Done && !file.destination.isEmpty())
-                destinations << file.destination;
-        }
-    }
-    // The undo record: what was copied or moved, and where it went.
-    if (!destinations.isEmpty()) {
-        lastOperation_.clear();
-        lastOperation_.kind = kind == fileops::OperationKind::Move ? LastFileOperation::Move : LastFileOperation::Copy;
-        for (const QString& destination : destinations) {
-            const QString name = QFileInfo(destination).fileName();
-            for (const QString& source : remaining) {
-                if (QFileInfo(source).fileName() == name || remaining.size() == 1) {
-                    lastOperation_.sources << source;
-                    break;
-                }
+            if (file.status == fileops::FileStatus::Done && !file.destination.isEmpty()) {
+                from << file.source;
+                to << file.destination;
             }
-            lastOperation_.destinations << destination;
         }
-        if (lastOperation_.sources.size() != lastOperation_.destinations.size())
-            lastOperation_.clear();
     }
-    Q_UNUSED(written);
+    // One record holds one kind. A copy keeps everything; a move keeps what moved, and only when nothing
+    // moved the card's pictures (copies: their sources stay), whose undo deletes nothing but copies.
+    if (!to.isEmpty() || !cardTo.isEmpty()) {
+        lastOperation_.clear();
+        if (kind == fileops::OperationKind::Copy) {
+            lastOperation_.kind = LastFileOperation::Copy;
+            lastOperation_.sources = cardFrom + from;
+            lastOperation_.destinations = cardTo + to;
+        } else if (!to.isEmpty()) {
+            lastOperation_.kind = LastFileOperation::Move;
+            lastOperation_.sources = from;
+            lastOperation_.destinations = to;
+        } else {
+            lastOperation_.kind = LastFileOperation::Copy;
+            lastOperation_.sources = cardFrom;
+            lastOperation_.destinations = cardTo;
+        }
+    }
     view_->openFolder(view_->currentFolder());
     revalidatePrintOrder();
 }
@@ -515,24 +527,20 @@ void CMainFrame::setWallpaper()
 
 void CMainFrame::startSlideShow()
 {
-    // The shown pictures go over on the clipboard: the selected ones when there are several, else all.
-    QStringList names = view_->selectedNames();
-    if (names.size() < 2)
-        names = view_->displayedNames(CThumbView::kAllDisplayed);
-    QStringList paths;
-    for (const QString& name : names) {
-        if (isPictureName(name))
-            paths << QDir(view_->currentFolder()).filePath(name);
-    }
-    if (paths.isEmpty()) {
-        platform::messageBox(this, UiResources::string(kNoSlideShowFiles), UiResources::string(kAppCaption),
-                             platform::MbOk | platform::MbIconStop);
+    const CThumbView::Figures figures = view_->figures();
+    SlideShowDlg dialog(figures.listed, figures.displayed, figures.selected, this);
+    if (dialog.exec() != QDialog::Accepted)
         return;
-    }
+    const int variant = dialog.variant();
+    const QStringList paths = view_->slideShowPaths(variant >= SlideShowDlg::AllListOrder,
+                                                    variant == SlideShowDlg::SelectedShownOrder ||
+                                                        variant == SlideShowDlg::AllShownOrder);
+    // The list goes over on the clipboard (an empty selection gives an empty list), the window on the
+    // command line.
     QApplication::clipboard()->setMimeData(
         fileops::clipboard::makeFileMimeData(paths, fileops::clipboard::Action::Copy));
-    QProcess::startDetached(QDir(platform::programFolder()).filePath(QStringLiteral("Slidecast")),
-                            {QStringLiteral("/kst"), QStringLiteral("/h%1").arg(winId())});
+    programStarter_(QDir(platform::programFolder()).filePath(QStringLiteral("Slidecast")),
+                    {QStringLiteral("/kst"), QStringLiteral("/h%1").arg(winId())});
 }
 
 void CMainFrame::rename()

@@ -224,6 +224,24 @@ QStringList CThumbView::displayedNames(int which) const
     return names;
 }
 
+QStringList CThumbView::slideShowPaths(bool all, bool shownOrder) const
+{
+    QStringList paths;
+    std::lock_guard guard(*store_);
+    auto take = [&](const FileItem* item) {
+        if (item && (all || item->isSelected()))
+            paths << QDir(folder_).filePath(item->name);
+    };
+    if (shownOrder) {
+        for (const std::int32_t number : store_->displayOrder())
+            take(store_->find(number));
+    } else {
+        for (const auto& [number, item] : store_->items())
+            take(item.get());
+    }
+    return paths;
+}
+
 QImage CThumbView::thumbnailOf(const QString& name) const
 {
     std::lock_guard list(sink_->listLock());

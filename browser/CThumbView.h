@@ -73,6 +73,9 @@ public:
         int selected = 0;
     };
     Figures figures() const;
+    // Full paths for the slide show: the selected items or all of them (`all`), in the folder's sorted
+    // list order or in the order shown (`shownOrder`).
+    QStringList slideShowPaths(bool all, bool shownOrder) const;
     // The thumbnail of the displayed item `name` as an image; null when it has none (yet).
     QImage thumbnailOf(const QString& name) const;
     // Drops every selected item whose file is gone (after a delete), then lists the folder again,

@@ -17,6 +17,7 @@
 #include "browser/CThumbView.h"
 #include "design/CDesignButton.h"
 #include "media/CFolderBar.h"
+#include "platform/InstanceLock.h"
 #include "platform/MessageBox.h"
 #include "resources/UiResources.h"
 
@@ -35,6 +36,8 @@
 #include <QTabWidget>
 #include <QTreeWidgetItem>
 #include <QTest>
+#include <QTimer>
+#include <QDialog>
 #include <QToolBar>
 
 #include <gtest/gtest.h>
@@ -588,4 +591,44 @@ TEST_F(Frame, DeletingOnACardFreesItsSpaceAndElsewhereFillsTheTrash)
     EXPECT_FALSE(QFileInfo::exists(QDir::homePath() + QStringLiteral("/.local/share/Trash/files/IMGA0001.JPG")));
     EXPECT_TRUE(frame->lastFileOperation().isEmpty());
     unsetenv("KESTREL_VOLUMES");
+}
+
+TEST_F(Frame, TheSlideShowButtonHandsTheListOverOrRaisesTheRunningShow)
+{
+    const QString folder = world.mkdir(QStringLiteral("show"));
+    for (const char* name : {"b.jpg", "a.jpg", "c.jpg"})
+        world.write(QStringLiteral("show/") + QLatin1String(name), "x");
+    start();
+    std::vector<QStringList> started;
+    frame->setProgramStarter([&](const QString& program, const QStringList& arguments) {
+        started.push_back(QStringList{program} + arguments);
+        return true;
+    });
+    frame->view()->openFolder(folder);
+    QTRY_COMPARE(frame->view()->figures().displayed, 3);
+    // The settings dialog opens on "everything shown"; OK starts the show.
+    QTimer::singleShot(0, [] {
+        QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
+        static_cast<QDialog*>(QApplication::activeModalWidget())->accept();
+    });
+    QTest::mouseClick(button(CMainFrame::ToolsBar, 1149), Qt::LeftButton);
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_EQ(started[0].value(0), QStringLiteral(KESTREL_BIN_DIR "/Slidecast"));
+    EXPECT_EQ(started[0].mid(1), (QStringList{QStringLiteral("/kst"), QStringLiteral("/h%1").arg(frame->winId())}));
+    const QMimeData* list = QApplication::clipboard()->mimeData();
+    ASSERT_NE(list, nullptr);
+    QStringList paths;
+    for (const QUrl& url : list->urls())
+        paths << url.toLocalFile();
+    EXPECT_EQ(paths, (QStringList{folder + QStringLiteral("/a.jpg"), folder + QStringLiteral("/b.jpg"),
+                                  folder + QStringLiteral("/c.jpg")}));
+
+    // While a show runs, the button only brings it to the front.
+    platform::WindowMarker show(QStringLiteral("SLIDECAST"));
+    bool raised = false;
+    QObject::connect(&show, &platform::WindowMarker::raiseRequested, [&] { raised = true; });
+    ASSERT_TRUE(show.mark());
+    QTest::mouseClick(button(CMainFrame::ToolsBar, 1149), Qt::LeftButton);
+    QTRY_VERIFY(raised);
+    EXPECT_EQ(started.size(), 1u);
 }
