@@ -427,6 +427,7 @@ void CMainFrame::copyToClipboard(bool cut)
         folderBar_->noteCut();
     else
         folderBar_->noteCopy();
+    view_->markCut(cut ? paths : QStringList());
 }
 
 void CMainFrame::paste()
@@ -439,6 +440,7 @@ void CMainFrame::paste()
     // A cut is used once: after the move the clipboard is emptied.
     if (move) {
         QApplication::clipboard()->clear();
+        view_->markCut({});
         folderBar_->parentNotify(media::CFolderBar::ClipboardState, 0);
     }
 }

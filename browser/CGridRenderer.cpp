@@ -65,6 +65,11 @@ int CGridRenderer::lastVisible(const list::ListGeometry& geometry, const RenderC
     return std::min(last, static_cast<int>(context.items.size()) - 1);
 }
 
+namespace {
+// How strongly a cut file's picture is covered with the ground colour.
+constexpr int kCutFade = 140;
+}  // namespace
+
 void CGridRenderer::draw(QPainter& painter, const RenderContext& context)
 {
     const int columns = geometry_.columns(context.clientSize.width());
@@ -79,6 +84,9 @@ void CGridRenderer::draw(QPainter& painter, const RenderContext& context)
         const FileItem* item = context.items[static_cast<std::size_t>(position)];
         const QRect cell = geometry_.cellRect(position, context.topItem, columns);
         drawPicture(painter, context, *item, geometry_.picture.translated(cell.topLeft()));
+        // A file offered by a cut is drawn faded until it is pasted, as file managers show it.
+        if (item->flags & FileItem::kCutMark)
+            painter.fillRect(geometry_.picture.translated(cell.topLeft()), QColor(68, 68, 68, kCutFade));
         // The shell's display name, so extensions follow the user's setting; drawText clips to the box.
         painter.setPen(context.captionColour);
         painter.drawText(geometry_.caption.translated(cell.topLeft()), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,

@@ -242,6 +242,19 @@ QStringList CThumbView::slideShowPaths(bool all, bool shownOrder) const
     return paths;
 }
 
+void CThumbView::markCut(const QStringList& paths)
+{
+    {
+        std::lock_guard list(sink_->listLock());
+        std::lock_guard guard(*store_);
+        for (auto& [number, item] : store_->items()) {
+            const bool cut = paths.contains(QDir(folder_).filePath(item->name));
+            item->flags = cut ? item->flags | FileItem::kCutMark : item->flags & ~FileItem::kCutMark;
+        }
+    }
+    list_->update();
+}
+
 QImage CThumbView::thumbnailOf(const QString& name) const
 {
     std::lock_guard list(sink_->listLock());

@@ -76,6 +76,8 @@ public:
     // Full paths for the slide show: the selected items or all of them (`all`), in the folder's sorted
     // list order or in the order shown (`shownOrder`).
     QStringList slideShowPaths(bool all, bool shownOrder) const;
+    // Marks the items of `paths` (full paths) as offered by a cut, and clears the mark on every other item.
+    void markCut(const QStringList& paths);
     // The thumbnail of the displayed item `name` as an image; null when it has none (yet).
     QImage thumbnailOf(const QString& name) const;
     // Drops every selected item whose file is gone (after a delete), then lists the folder again,

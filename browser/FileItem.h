@@ -14,6 +14,7 @@ struct FileItem {
     // Flag bits.
     static constexpr std::uint32_t kSelected = 0x1;
     static constexpr std::uint32_t kSearchMark = 0x80000;  // marked by the last name search
+    static constexpr std::uint32_t kCutMark = 0x100;       // offered by a cut: drawn faded until pasted
 
     // Load states.
     static constexpr std::int32_t kToLoad = 0;

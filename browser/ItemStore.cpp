@@ -63,7 +63,7 @@ void ItemStore::clearForRelisting()
 {
     Guard guard(mutex_);
     for (auto& [number, item] : items_)
-        item->flags &= FileItem::kSearchMark;
+        item->flags &= FileItem::kSearchMark | FileItem::kCutMark;
     displayOrder_.clear();
     counter_ = 0;
     fresh_ = false;

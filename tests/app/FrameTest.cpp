@@ -567,6 +567,16 @@ TEST_F(Frame, PastedFilesFromAFileManagerAreCopiedOrMovedAndUndone)
     ASSERT_NE(copied, nullptr);
     EXPECT_TRUE(copied->data(QStringLiteral("x-special/gnome-copied-files")).startsWith("copy\n"));
     EXPECT_EQ(copied->urls().size(), 2);
+
+    // A cut offers the files as such and draws them faded until they are pasted.
+    COwnerDrawListCtrl* list = frame->view()->list();
+    const QRect cell = list->geometry().cellRect(0, list->topItem(), list->columns());
+    const QPoint centre = list->geometry().picture.translated(cell.topLeft()).center();
+    const QImage before = list->render();
+    frame->onCommand(cmd::EditCut);
+    EXPECT_TRUE(QApplication::clipboard()->mimeData()->data(QStringLiteral("x-special/gnome-copied-files")).startsWith("cut\n"));
+    const QImage after = list->render();
+    EXPECT_NE(before.pixel(centre), after.pixel(centre));
 }
 
 TEST_F(Frame, DeletingOnACardFreesItsSpaceAndElsewhereFillsTheTrash)
