@@ -37,6 +37,8 @@
 #include <QMenu>
 #include <QDir>
 #include <QDrag>
+#include <QScrollBar>
+#include <QTreeWidgetItem>
 #include <QDropEvent>
 #include <QMouseEvent>
 #include <QProcess>
@@ -425,9 +427,37 @@ QString CMainFrame::dropFolderAt(QObject* target, const QPoint& pos) const
     return {};
 }
 
+void CMainFrame::highlightDropItem(QTreeWidgetItem* item)
+{
+    media::CFolderTree* tree = folderBar_->tree();
+    if (dropHighlight_ == item)
+        return;
+    if (dropHighlight_)
+        dropHighlight_->setBackground(0, QBrush());
+    dropHighlight_ = item;
+    if (item)
+        item->setBackground(0, tree->palette().highlight().color().lighter(160));
+    folderBar_->parentNotify(media::CFolderBar::DropTarget, reinterpret_cast<quintptr>(item));
+}
+
 bool CMainFrame::handleDrop(QObject* watched, QEvent* event)
 {
+    media::CFolderTree* tree = folderBar_->tree();
+    if (event->type() == QEvent::DragLeave) {
+        highlightDropItem(nullptr);
+        return false;
+    }
     auto* drop = static_cast<QDropEvent*>(event);
+    if (watched == tree->viewport()) {
+        const QPoint at = drop->position().toPoint();
+        // Near the top or bottom edge the tree scrolls, so that every folder can be reached.
+        QScrollBar* bar = tree->verticalScrollBar();
+        if (at.y() < kDropScrollZone)
+            bar->setValue(bar->value() - bar->singleStep());
+        else if (at.y() > tree->viewport()->height() - kDropScrollZone)
+            bar->setValue(bar->value() + bar->singleStep());
+        highlightDropItem(event->type() == QEvent::Drop ? nullptr : tree->itemAt(at));
+    }
     const QString folder = dropFolderAt(watched, drop->position().toPoint());
     const fileops::clipboard::ClipboardFiles files = fileops::clipboard::readFiles(drop->mimeData());
     if (folder.isEmpty() || files.paths.isEmpty() || !QFileInfo(folder).isDir()) {
@@ -435,7 +465,7 @@ bool CMainFrame::handleDrop(QObject* watched, QEvent* event)
         return true;
     }
     const Qt::DropAction effect = fileops::clipboard::dropEffect(
-        QGuiApplication::queryKeyboardModifiers(), fileops::clipboard::onSameVolume(files.paths.first(), folder));
+        drop->modifiers(), fileops::clipboard::onSameVolume(files.paths.first(), folder));
     if (event->type() != QEvent::Drop) {
         drop->setDropAction(effect);
         drop->accept();
@@ -472,7 +502,7 @@ void CMainFrame::startDrag()
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
-    if ((type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop) &&
+    if ((type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop || type == QEvent::DragLeave) &&
         (watched == view_->list() || watched == folderBar_->tree()->viewport()))
         return handleDrop(watched, event);
     if ((type == QEvent::MouseMove || type == QEvent::MouseButtonPress) && watched->isWidgetType() &&

@@ -34,6 +34,7 @@ class CTitleBar;
 class QDockWidget;
 class QMenu;
 class QToolBar;
+class QTreeWidgetItem;
 namespace camlink {
 class CDvBar;
 class DvBarSettings;
@@ -183,6 +184,9 @@ private:
     // view's selection.
     QString dropFolderAt(QObject* target, const QPoint& pos) const;
     bool handleDrop(QObject* watched, QEvent* event);
+    // The tree's folder under a drag is highlighted; the tree scrolls while the drag is this close to an edge.
+    static constexpr int kDropScrollZone = 16;
+    void highlightDropItem(QTreeWidgetItem* item);
     void startDrag();
     // The file hand-overs: clipboard, paste and drop, copy into a card, wallpaper, slide show.
     QString targetFolder() const;
@@ -230,4 +234,5 @@ private:
     bool saved_ = false;
     bool sizingCursor_ = false;
     bool startsCleaner_ = false;
+    QTreeWidgetItem* dropHighlight_ = nullptr;
 };

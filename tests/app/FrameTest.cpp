@@ -38,6 +38,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QDialog>
+#include <QDropEvent>
 #include <QToolBar>
 
 #include <gtest/gtest.h>
@@ -641,4 +642,42 @@ TEST_F(Frame, TheSlideShowButtonHandsTheListOverOrRaisesTheRunningShow)
     QTest::mouseClick(button(CMainFrame::ToolsBar, 1149), Qt::LeftButton);
     QTRY_VERIFY(raised);
     EXPECT_EQ(started.size(), 1u);
+}
+
+TEST_F(Frame, DropsOnTheViewMoveCopyOrLinkByTheKeys)
+{
+    const QString from = world.mkdir(QStringLiteral("from"));
+    const QString to = world.mkdir(QStringLiteral("to"));
+    const QString a = world.write(QStringLiteral("from/a.txt"), "a");
+    const QString b = world.write(QStringLiteral("from/b.txt"), "b");
+    const QString c = world.write(QStringLiteral("from/c.txt"), "c");
+    start();
+    frame->view()->openFolder(to);
+    COwnerDrawListCtrl* list = frame->view()->list();
+    auto dropOn = [&](const QString& path, Qt::KeyboardModifiers keys) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(path)});
+        const QPointF at(list->width() / 2.0, list->height() / 2.0);
+        QDragEnterEvent enter(at.toPoint(), Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, &data, Qt::LeftButton, keys);
+        QApplication::sendEvent(list, &enter);
+        EXPECT_TRUE(enter.isAccepted());
+        QDropEvent drop(at, Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, &data, Qt::LeftButton, keys);
+        QApplication::sendEvent(list, &drop);
+        return drop.dropAction();
+    };
+    // Same volume, no key: a move.
+    EXPECT_EQ(dropOn(a, {}), Qt::MoveAction);
+    QTRY_VERIFY(QFileInfo::exists(to + QStringLiteral("/a.txt")));
+    EXPECT_FALSE(QFileInfo::exists(a));
+    // Ctrl: a copy.
+    EXPECT_EQ(dropOn(b, Qt::ControlModifier), Qt::CopyAction);
+    QTRY_VERIFY(QFileInfo::exists(to + QStringLiteral("/b.txt")));
+    EXPECT_TRUE(QFileInfo::exists(b));
+    // Ctrl+Shift: a link, named as a shortcut; a second one gets "(2)".
+    EXPECT_EQ(dropOn(c, Qt::ControlModifier | Qt::ShiftModifier), Qt::LinkAction);
+    const QString link = to + QStringLiteral("/c.txtへのショートカット");
+    QTRY_VERIFY(QFileInfo(link).isSymLink());
+    EXPECT_EQ(QFileInfo(link).symLinkTarget(), c);
+    dropOn(c, Qt::ControlModifier | Qt::ShiftModifier);
+    QTRY_VERIFY(QFileInfo(link + QStringLiteral(" (2)")).isSymLink());
 }
