@@ -9,7 +9,7 @@ set(KESTREL_SIBLING_COMMON_SOURCES
   ${CMAKE_SOURCE_DIR}/siblings/common/DibScale.cpp ${CMAKE_SOURCE_DIR}/siblings/common/FileUtil.cpp)
 set(KESTREL_SIBLING_EXIF_SOURCES
   ${CMAKE_SOURCE_DIR}/siblings/common/ExifMeta.cpp ${CMAKE_SOURCE_DIR}/siblings/common/PictureHead.cpp
-  ${CMAKE_SOURCE_DIR}/siblings/common/TiffRead.cpp)
+  ${CMAKE_SOURCE_DIR}/siblings/common/TiffRead.cpp ${CMAKE_SOURCE_DIR}/siblings/common/DibOrient.cpp)
 
 # Seeds for the fuzzer `target`, made before its bounded run (the script makes them once per build
 # folder and is safe to run from several tests at once).
