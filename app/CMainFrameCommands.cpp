@@ -555,6 +555,17 @@ void CMainFrame::rename()
             QApplication::beep();
         return;
     }
+    // The details list has no caption to edit in place: there the rename dialog asks for the name.
+    if (view_->layout() == 2) {
+        const QStringList names = view_->displayedNames(view_->list()->currentItem());
+        if (names.isEmpty())
+            return;
+        view_->stopLoading();
+        if (!fileops::renameWithDialog(this, QDir(view_->currentFolder()).filePath(names.first())).isEmpty())
+            revalidatePrintOrder();
+        view_->openFolder(view_->currentFolder());
+        return;
+    }
     view_->startRename();
 }
 

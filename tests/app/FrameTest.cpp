@@ -38,6 +38,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QDropEvent>
 #include <QToolBar>
 
@@ -680,4 +682,35 @@ TEST_F(Frame, DropsOnTheViewMoveCopyOrLinkByTheKeys)
     EXPECT_EQ(QFileInfo(link).symLinkTarget(), c);
     dropOn(c, Qt::ControlModifier | Qt::ShiftModifier);
     QTRY_VERIFY(QFileInfo(link + QStringLiteral(" (2)")).isSymLink());
+}
+
+TEST_F(Frame, TheDetailsListRenamesThroughTheDialog)
+{
+    const QString folder = world.mkdir(QStringLiteral("details"));
+    world.write(QStringLiteral("details/IMGA0001.JPG"), "x");
+    start();
+    frame->view()->openFolder(folder);
+    QTRY_COMPARE(frame->view()->figures().displayed, 1);
+    QTest::mouseClick(button(CMainFrame::ViewBar, 1148), Qt::LeftButton);
+    COwnerDrawListCtrl* list = frame->view()->list();
+    QTest::mouseClick(list, Qt::LeftButton, {}, list->geometry().cellRect(0, list->topItem(), list->columns()).center());
+    // The dialog gets a name with a forbidden character first (refused, stays open), then a good one.
+    QTimer::singleShot(0, [&] {
+        QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
+        QWidget* dialog = QApplication::activeModalWidget();
+        auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("1003"));
+        ASSERT_NE(edit, nullptr);
+        auto* ok = dialog->findChild<QPushButton*>(QStringLiteral("1"));
+        ASSERT_NE(ok, nullptr);
+        edit->setText(QStringLiteral("a:b.JPG"));
+        QTest::mouseClick(ok, Qt::LeftButton);
+        EXPECT_TRUE(dialog->isVisible());
+        edit->setText(QStringLiteral("beach.JPG..."));
+        QTest::mouseClick(ok, Qt::LeftButton);
+    });
+    frame->onCommand(cmd::Rename);
+    EXPECT_TRUE(QFileInfo::exists(folder + QStringLiteral("/beach.JPG")));
+    EXPECT_FALSE(QFileInfo::exists(folder + QStringLiteral("/IMGA0001.JPG")));
+    ASSERT_FALSE(messages.empty());
+    EXPECT_TRUE(messages[0].text.startsWith(QStringLiteral("ファイル名には次の文字は使えません。")));
 }
