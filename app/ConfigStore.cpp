@@ -34,7 +34,12 @@ public:
     QString text(const char* key, const QString& fallback = {}) const
     {
         const QVariant value = settings_.value(QLatin1String(key));
-        return value.isValid() ? value.toString() : fallback;
+        if (!value.isValid())
+            return fallback;
+        // An unquoted value with commas (a hand-edited program path with arguments) reads as a list.
+        if (value.typeId() == QMetaType::QStringList)
+            return value.toStringList().join(QStringLiteral(", "));
+        return value.toString();
     }
     void set(const char* key, int value) { settings_.setValue(QLatin1String(key), value); }
     void set(const char* key, const QString& value) { settings_.setValue(QLatin1String(key), value); }

@@ -156,3 +156,13 @@ TEST(ConfigStore, ProfileLivesUnderTheVendorFolder)
     EXPECT_TRUE(ConfigStore::profilePath(QStringLiteral("kestrel"))
                     .endsWith(QStringLiteral("/Quilvaret/Kestrel Ver1.0J/kestrel.conf")));
 }
+
+TEST(ConfigStore, HandEditedTextsWithCommasAndQuotesReadWhole)
+{
+    TempFolder folder;
+    folder.write(QStringLiteral("p.conf"), "[MainConfigInfo]\nLanchApp1=/opt/viewer -a, -b\n"
+                                           "LanchApp2=\"/opt/my viewer/run, now\"\n");
+    const MainConfig config = ConfigStore(folder.file(QStringLiteral("p.conf"))).loadMainConfig();
+    EXPECT_EQ(config.launchApp1, QStringLiteral("/opt/viewer -a, -b"));
+    EXPECT_EQ(config.launchApp2, QStringLiteral("/opt/my viewer/run, now"));
+}
