@@ -59,6 +59,9 @@ public:
 
     // One dvcdec call. Calls through any binding are serialised: the decoder keeps process-wide state.
     uint32_t decode(const DvDecodeRequest& request) const;
+    // Where the bound decoder lives: a work area filled through one library instance is only reused
+    // with the same instance.
+    const void* identity() const { return reinterpret_cast<const void*>(decode_); }
 
 private:
     platform::Library library_;
@@ -66,8 +69,8 @@ private:
 };
 
 // Decodes the DV still in the open `file` (read from its start): the frame length is the big-endian
-// value at byte 12 of the 32-byte header; output (1,296,040 bytes) and work (450,560 bytes) blocks are
-// zero-filled. A frame length larger than the file, or below the header's size, fails. With `kept` null
+// value at byte 12 of the 32-byte header; the output block (1,296,040 bytes) is zero-filled, the work area
+// (450,560 bytes) is the calling thread's own, kept with its tables between calls of one mode. A frame length larger than the file, or below the header's size, fails. With `kept` null
 // Vistra32 is bound for this call only (program messages). An allocation failure shows string 20050.
 PackedDib decodeDvStill(QIODevice& file, const DvStillOptions& options, const DvDecoderBinding* kept = nullptr);
 

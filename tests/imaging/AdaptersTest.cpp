@@ -303,3 +303,39 @@ TEST(Rotate, DvStillsBecomeNewBmpsBesideThem)
     EXPECT_EQ(readFile(frame.toStdString()), before) << "the DV still itself is untouched";
     EXPECT_TRUE(rotateFile(dir.filePath(QStringLiteral("other.png")), kTurn90, DvStillOptions::none()).newFile.isEmpty());
 }
+
+TEST(DvStill, TheKeptWorkAreaGivesWhatAFreshOneGives)
+{
+    if (!haveVistra32())
+        GTEST_SKIP() << "Vistra32 is not built";
+    const QString ntsc = dvFrames() + QStringLiteral("/testsrc2-525.dvf");
+    const QString pal = dvFrames() + QStringLiteral("/bars-625.dvf");
+    const DvStillOptions cropped = DvStillOptions::from(1, 0, 0, 5, 0, 5, 0);
+    auto bytes = [](const PackedDib& dib) {
+        return dib ? QByteArray(reinterpret_cast<const char*>(dib.bits()), static_cast<qsizetype>(dib.imageBytes())) : QByteArray();
+    };
+    // A thread of its own starts with a fresh work area for each of these.
+    auto fresh = [&](const QString& path, const DvStillOptions& options) {
+        QByteArray result;
+        std::thread([&] { result = bytes(decodeDvStill(path, options)); }).join();
+        return result;
+    };
+    // Alternating modes and frames on this thread, with a failed call between them.
+    const QByteArray first = bytes(decodeDvStill(ntsc, DvStillOptions::none()));
+    const QByteArray narrow = bytes(decodeDvStill(ntsc, cropped));
+    EXPECT_TRUE(decodeDvStill(QStringLiteral("/dev/null"), DvStillOptions::none()).isNull());
+    const QByteArray again = bytes(decodeDvStill(ntsc, DvStillOptions::none()));
+    const QByteArray other = bytes(decodeDvStill(pal, DvStillOptions::none()));
+    // Shapes that resample use tables of their own.
+    const DvStillOptions wide = DvStillOptions::from(3, 0, 1, 0, 0, 0, 0);
+    const DvStillOptions square = DvStillOptions::from(1, 0, 1, 0, 0, 0, 0);
+    const QByteArray wideFirst = bytes(decodeDvStill(ntsc, wide));
+    const QByteArray squareAfter = bytes(decodeDvStill(ntsc, square));
+    EXPECT_EQ(wideFirst, fresh(ntsc, wide));
+    EXPECT_EQ(squareAfter, fresh(ntsc, square));
+    EXPECT_NE(wideFirst, squareAfter);
+    EXPECT_EQ(first, fresh(ntsc, DvStillOptions::none()));
+    EXPECT_EQ(narrow, fresh(ntsc, cropped));
+    EXPECT_EQ(again, first);
+    EXPECT_EQ(other, fresh(pal, DvStillOptions::none()));
+}
