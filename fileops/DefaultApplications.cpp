@@ -4,6 +4,8 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QHash>
 #include <QMimeDatabase>
 
@@ -97,6 +99,32 @@ bool usable(const QString& id)
         return false;
     return !entry.value(QStringLiteral("Exec")).isEmpty();
 }
+
+}  // namespace
+
+QStringList DefaultApplications::command(const QString& id)
+{
+    const QString path = desktopEntryPath(id);
+    if (path.isEmpty())
+        return {};
+    const auto entry = readKeyFile(path).value(QStringLiteral("Desktop Entry"));
+    if (entry.value(QStringLiteral("Hidden")) == QLatin1String("true"))
+        return {};
+    QStringList words = QProcess::splitCommand(entry.value(QStringLiteral("Exec")));
+    // Field codes stand for the files or the entry; the caller appends the file itself.
+    words.removeIf([](const QString& word) { return word.size() == 2 && word.startsWith(QLatin1Char('%')); });
+    if (words.isEmpty())
+        return {};
+    const QString program = words.first().contains(QLatin1Char('/')) ? words.first()
+                                                                    : QStandardPaths::findExecutable(words.first());
+    const QFileInfo info(program);
+    if (program.isEmpty() || !info.isFile() || !info.isExecutable())
+        return {};
+    words[0] = info.absoluteFilePath();
+    return words;
+}
+
+namespace {
 
 QStringList typeAndAliases(const QString& mimeType)
 {

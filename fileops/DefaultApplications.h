@@ -25,6 +25,9 @@ public:
     // The desktop entry id ("viewer.desktop") that opens files of `mimeType`; empty when none.
     static QString applicationFor(const QString& mimeType);
 
+    // The program and fixed arguments of desktop entry `id`'s Exec line (field codes such as %f dropped);
+    // empty when the entry is missing or its program cannot be found.
+    static QStringList command(const QString& id);
     // Whether a file named like `fileName` has a program that opens it: the question a rename asks
     // before it changes an extension.
     static bool hasOpenCommand(const QString& fileName);

@@ -1,5 +1,7 @@
 #include "fileops/OpenFile.h"
 
+#include "fileops/DefaultApplications.h"
+
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "resources/UiResources.h"
@@ -18,6 +20,8 @@ constexpr int FileNotFound = 2;
 constexpr int PathNotFound = 3;
 constexpr int GenericFailure = 31;
 const QString DvViewerName = QStringLiteral("Framepeek");
+// The type an installed Kestrel registers for its DV still files.
+const QString DvMimeType = QStringLiteral("video/x-kestrel-dvf");
 
 bool hasEnding(const QString& path, const char* ending)
 {
@@ -55,10 +59,15 @@ QString OpenFile::dvProgram()
 int OpenFile::open(const QString& path, const OpenOptions& options, QWidget* owner)
 {
     if (hasEnding(path, ".dvf")) {
-        const QString program = dvProgram();
-        if (program.isEmpty())
+        // The program the desktop has registered for DV stills (an installed Kestrel registers its viewer),
+        // else the viewer beside the program.
+        QStringList command = DefaultApplications::command(DefaultApplications::applicationFor(DvMimeType));
+        if (command.isEmpty() && !dvProgram().isEmpty())
+            command = QStringList{dvProgram()};
+        if (command.isEmpty())
             return 0;
-        const QStringList arguments = QStringList{QFileInfo(path).absoluteFilePath()} + options.dvOptions;
+        const QString program = command.takeFirst();
+        const QStringList arguments = command + QStringList{QFileInfo(path).absoluteFilePath()} + options.dvOptions;
         const bool started = options.starter ? options.starter(program, arguments)
                                              : QProcess::startDetached(program, arguments);
         return started ? Started : 0;
