@@ -53,13 +53,15 @@ function(kestrel_test name)
 endfunction()
 
 # kestrel_fuzzer(NAME SOURCES ... [LIBS ...] [SEEDS dir ...] [SEED_FILES file ...] [DICT file] [RUNS n]
-#                [SEED_TEST test]): a libFuzzer target, also run for a bounded number of inputs as a test.
+#                [SEED_TEST test] [MAX_LEN bytes]): a libFuzzer target, also run for a bounded number of
+# inputs as a test. MAX_LEN caps the inputs (and the seeds as read): for formats whose real files are
+# large but whose parsers look at the front, so that the fuzzer runs many mutations instead of few.
 # Its corpus folder (fuzz-corpus/NAME in the build folder) starts with copies of SEED_FILES, and receives
 # what the fuzzer finds; the SEEDS folders (made by a test-time script: name that ctest fixture in
 # SEED_TEST) are read as further seeds. DICT names a dictionary of the format's tags. `make fuzz` runs
 # every target listed in fuzz-targets.tsv for a given time.
 function(kestrel_fuzzer name)
-  cmake_parse_arguments(ARG "" "RUNS;DICT;SEED_TEST" "SOURCES;LIBS;SEEDS;SEED_FILES" ${ARGN})
+  cmake_parse_arguments(ARG "" "RUNS;DICT;SEED_TEST;MAX_LEN" "SOURCES;LIBS;SEEDS;SEED_FILES" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
@@ -79,6 +81,9 @@ function(kestrel_fuzzer name)
   set(options -rss_limit_mb=4096)
   if(ARG_DICT)
     list(APPEND options -dict=${ARG_DICT})
+  endif()
+  if(ARG_MAX_LEN)
+    list(APPEND options -max_len=${ARG_MAX_LEN})
   endif()
   add_test(NAME fuzz.${name}
     COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
