@@ -1,6 +1,7 @@
 // ExifKit against exiv2 (what the files record) and djpeg (how the pictures decode), on real camera
 // files and fixtures; the writers against exiv2 reading their output back.
 
+#include "siblings/ExifParamsGuard.h"
 #include "siblings/SiblingTestSupport.h"
 
 #include "ExifKit.h"
@@ -18,24 +19,6 @@
 using namespace siblingtest;
 
 namespace {
-
-ExifParams freshParams()
-{
-    ExifParams params;
-    std::memset(&params, 0, sizeof params);
-    params.size = sizeof params;
-    return params;
-}
-
-// Frees the DIBs a call left in the block.
-struct ParamsGuard {
-    ExifParams params = freshParams();
-    ~ParamsGuard()
-    {
-        std::free(params.image);
-        std::free(params.thumbnail);
-    }
-};
 
 int exivNumber(const std::string& path, const char* key)
 {

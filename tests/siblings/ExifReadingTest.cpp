@@ -3,6 +3,7 @@
 // a camera put past its Exif segment must still be found; names that are no regular files are refused
 // at once.
 
+#include "siblings/ExifParamsGuard.h"
 #include "siblings/SiblingTestSupport.h"
 
 #include "ExifKit.h"
@@ -18,23 +19,6 @@
 using namespace siblingtest;
 
 namespace {
-
-ExifParams freshParams()
-{
-    ExifParams params;
-    std::memset(&params, 0, sizeof params);
-    params.size = sizeof params;
-    return params;
-}
-
-struct ParamsGuard {
-    ExifParams params = freshParams();
-    ~ParamsGuard()
-    {
-        std::free(params.image);
-        std::free(params.thumbnail);
-    }
-};
 
 // Bytes this process has asked the kernel to read so far (read, pread and the like).
 uint64_t bytesReadSoFar()
