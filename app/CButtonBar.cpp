@@ -6,7 +6,8 @@
 
 #include <QPainter>
 
-CButtonBar::CButtonBar(int barId, QWidget* parent) : QWidget(parent), barId_(barId)
+CButtonBar::CButtonBar(int barId, QWidget* parent)
+    : QWidget(parent), barId_(barId), ground_(UiResources::bitmap(barbitmaps::kBarGround))
 {
     setObjectName(QString::number(barId));
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -54,9 +55,8 @@ void CButtonBar::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::white);
-    const QImage ground = UiResources::bitmap(barbitmaps::kBarGround);
-    if (!ground.isNull())
-        painter.drawImage(rect(), ground);
+    if (!ground_.isNull())
+        painter.drawImage(rect(), ground_);
 }
 
 void CButtonBar::resizeEvent(QResizeEvent*)

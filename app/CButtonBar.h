@@ -3,6 +3,7 @@
 // buttons. Each button carries its child id as object name and reports its id when clicked; the frame
 // decides what the id means (most re-send a frame command).
 
+#include <QImage>
 #include <QWidget>
 
 #include <functional>
@@ -40,5 +41,6 @@ private:
     void layoutControls();
 
     int barId_;
+    QImage ground_;  // the bar's background, decoded once
     std::vector<QWidget*> controls_;
 };

@@ -11,7 +11,12 @@ constexpr int kPaneBitmaps[3] = {barbitmaps::kStatusPane1, barbitmaps::kStatusPa
 constexpr int kTextInset = 8;
 }  // namespace
 
-CStatusBar::CStatusBar(QWidget* parent) : QWidget(parent)
+CStatusBar::CStatusBar(QWidget* parent)
+    : QWidget(parent),
+      panes_{UiResources::bitmap(kPaneBitmaps[0]), UiResources::bitmap(kPaneBitmaps[1]), UiResources::bitmap(kPaneBitmaps[2])},
+      afterPanes_(UiResources::bitmap(barbitmaps::kStatusAfterPanes)),
+      rest_(UiResources::bitmap(barbitmaps::kStatusRest)),
+      rightEnd_(UiResources::bitmap(barbitmaps::kStatusRightEnd))
 {
     setObjectName(QString::number(kBarId));
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -46,16 +51,17 @@ QString CStatusBar::paneText(int pane) const
 
 QRect CStatusBar::paneRect(int pane) const
 {
+    // A pane without its bitmap keeps this width.
+    constexpr int kPlainPaneWidth = 150;
+    auto paneWidth = [this](int i) { return panes_[i].isNull() ? kPlainPaneWidth : panes_[i].width(); };
     int x = 0;
     for (int i = 0; i < pane; ++i)
-        x += UiResources::bitmap(kPaneBitmaps[i]).width();
-    const QImage image = UiResources::bitmap(kPaneBitmaps[pane]);
-    return QRect(x, 0, image.isNull() ? 150 : image.width(), height());
+        x += paneWidth(i);
+    return QRect(x, 0, paneWidth(pane), height());
 }
 
 void CStatusBar::paintEvent(QPaintEvent*)
 {
-    using namespace barbitmaps;
     QPainter painter(this);
     painter.fillRect(rect(), QColor(68, 68, 68));
     QFont font(QStringLiteral("ＭＳＰゴシック"));
@@ -64,23 +70,19 @@ void CStatusBar::paintEvent(QPaintEvent*)
     int x = 0;
     for (int pane = 0; pane < 3; ++pane) {
         const QRect box = paneRect(pane);
-        const QImage image = UiResources::bitmap(kPaneBitmaps[pane]);
-        if (!image.isNull())
-            painter.drawImage(box.topLeft(), image);
+        if (!panes_[pane].isNull())
+            painter.drawImage(box.topLeft(), panes_[pane]);
         painter.setPen(Qt::white);
         painter.drawText(box.adjusted(kTextInset, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, paneText(pane));
         x = box.right() + 1;
     }
-    const QImage after = UiResources::bitmap(kStatusAfterPanes);
-    const QImage rest = UiResources::bitmap(kStatusRest);
-    const QImage end = UiResources::bitmap(kStatusRightEnd);
-    if (!after.isNull()) {
-        painter.drawImage(x, 0, after);
-        x += after.width();
+    if (!afterPanes_.isNull()) {
+        painter.drawImage(x, 0, afterPanes_);
+        x += afterPanes_.width();
     }
-    const int endX = width() - kRightEndInset - end.width();
-    if (!rest.isNull() && endX > x)
-        painter.drawImage(QRect(x, 0, endX - x, height()), rest);
-    if (!end.isNull())
-        painter.drawImage(endX, 0, end);
+    const int endX = width() - kRightEndInset - rightEnd_.width();
+    if (!rest_.isNull() && endX > x)
+        painter.drawImage(QRect(x, 0, endX - x, height()), rest_);
+    if (!rightEnd_.isNull())
+        painter.drawImage(endX, 0, rightEnd_);
 }

@@ -2,6 +2,7 @@
 // The status bar (138): three panes with the view's figures - files listed, files shown, files
 // selected out of those shown - on the house ground.
 
+#include <QImage>
 #include <QWidget>
 
 class CStatusBar : public QWidget {
@@ -33,4 +34,9 @@ protected:
 
 private:
     int figures_[3] = {0, 0, 0};
+    // Decoded once: the three panes, the piece after them, the stretched rest, the right end.
+    QImage panes_[3];
+    QImage afterPanes_;
+    QImage rest_;
+    QImage rightEnd_;
 };

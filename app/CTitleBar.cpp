@@ -14,7 +14,11 @@ constexpr int kButtonGap = 2;
 constexpr int kRightInset = 6;
 }  // namespace
 
-CTitleBar::CTitleBar(QWidget* parent) : QWidget(parent)
+CTitleBar::CTitleBar(QWidget* parent)
+    : QWidget(parent),
+      left_(UiResources::bitmap(barbitmaps::kTitleLeft)),
+      middle_(UiResources::bitmap(barbitmaps::kTitleMiddle)),
+      right_(UiResources::bitmap(barbitmaps::kTitleRight))
 {
     setObjectName(QString::number(kBarId));
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -57,18 +61,14 @@ void CTitleBar::setFilling(bool filling)
 
 void CTitleBar::paintEvent(QPaintEvent*)
 {
-    using namespace barbitmaps;
     QPainter painter(this);
-    const QImage left = UiResources::bitmap(kTitleLeft);
-    const QImage middle = UiResources::bitmap(kTitleMiddle);
-    const QImage right = UiResources::bitmap(kTitleRight);
     painter.fillRect(rect(), QColor(68, 68, 68));
-    if (!middle.isNull())
-        painter.drawImage(QRect(left.width(), 0, std::max(0, width() - left.width() - right.width()), height()), middle);
-    if (!left.isNull())
-        painter.drawImage(0, 0, left);
-    if (!right.isNull())
-        painter.drawImage(width() - right.width(), 0, right);
+    if (!middle_.isNull())
+        painter.drawImage(QRect(left_.width(), 0, std::max(0, width() - left_.width() - right_.width()), height()), middle_);
+    if (!left_.isNull())
+        painter.drawImage(0, 0, left_);
+    if (!right_.isNull())
+        painter.drawImage(width() - right_.width(), 0, right_);
 }
 
 void CTitleBar::resizeEvent(QResizeEvent*)

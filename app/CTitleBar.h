@@ -4,6 +4,7 @@
 // click on it toggles between filling the work area and the normal rectangle (not over the close
 // button); dragging it moves the frame unless the frame fills the work area.
 
+#include <QImage>
 #include <QPoint>
 #include <QWidget>
 
@@ -50,6 +51,10 @@ private:
     CDesignButton* makeButton(int childId, int firstBitmap);
     void layoutButtons();
 
+    // The caption's three pieces, decoded once: left end, stretched middle, right end.
+    QImage left_;
+    QImage middle_;
+    QImage right_;
     bool filling_ = false;
     QPoint pressOffset_;
     bool pressed_ = false;

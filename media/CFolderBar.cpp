@@ -25,7 +25,10 @@ constexpr quint32 kFocusBit = 0x80000000u;
 constexpr QSize kSearchDialogSize{300, 80};
 }  // namespace
 
-CFolderBar::CFolderBar(QWidget* parent) : QWidget(parent)
+CFolderBar::CFolderBar(QWidget* parent)
+    : QWidget(parent),
+      captionLeft_(UiResources::bitmap(barbitmaps::kFolderCaptionLeft)),
+      captionRest_(UiResources::bitmap(barbitmaps::kFolderCaptionRest))
 {
     setObjectName(QString::number(kBarId));
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -193,15 +196,12 @@ void CFolderBar::setBarSize(const QSize& size)
 
 void CFolderBar::paintEvent(QPaintEvent*)
 {
-    using namespace barbitmaps;
     QPainter painter(this);
     painter.fillRect(rect(), Qt::white);
-    const QImage left = UiResources::bitmap(kFolderCaptionLeft);
-    const QImage rest = UiResources::bitmap(kFolderCaptionRest);
-    if (!rest.isNull())
-        painter.drawImage(QRect(0, 0, width(), kCaptionHeight), rest);
-    if (!left.isNull())
-        painter.drawImage(0, 0, left);
+    if (!captionRest_.isNull())
+        painter.drawImage(QRect(0, 0, width(), kCaptionHeight), captionRest_);
+    if (!captionLeft_.isNull())
+        painter.drawImage(0, 0, captionLeft_);
 }
 
 void CFolderBar::resizeEvent(QResizeEvent*)

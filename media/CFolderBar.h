@@ -9,6 +9,7 @@
 // The bar knows neither the view nor the print order: it asks for them through signals that the frame
 // connects.
 
+#include <QImage>
 #include <QPoint>
 #include <QSize>
 #include <QString>
@@ -118,6 +119,9 @@ private:
     void showSearchDialog();
     void closeSearchDialog();
 
+    // The caption's pieces, decoded once.
+    QImage captionLeft_;
+    QImage captionRest_;
     CFolderTree* tree_ = nullptr;
     CDesignButton* closeButton_ = nullptr;
     QDialog* searchDialog_ = nullptr;
