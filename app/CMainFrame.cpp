@@ -51,18 +51,6 @@
 
 namespace {
 
-// The marker a running slide show carries; the frame closes it when it goes away.
-const QString kSlideShowMarker = QStringLiteral("SLIDECAST");
-// How long the frame waits for a running slide show to answer.
-constexpr int kSlideShowAnswerMs = 200;
-
-constexpr int kLauncherButton1 = 1153;
-constexpr int kLauncherButton2 = 1154;
-constexpr int kSizeBoxId = 1145;
-constexpr int kFirstFilterButton = 1132;
-// Thumbnail edge lengths of "ViewSize" 1..5, the size box's entries.
-constexpr int kThumbnailPixels[5] = {128, 96, 64, 48, 32};
-
 // The left bars draw their own caption: the dock's title is an empty strip.
 QWidget* noTitle(QWidget* dock)
 {
@@ -172,12 +160,12 @@ void CMainFrame::createBars()
     addBar(HelpBar, makeButtonBar(HelpBar, {1143, 1144}), Qt::TopToolBarArea);
 
     CButtonBar* viewBar = makeButtonBar(ViewBar, {});
-    sizeBox_ = new CDesignDropDown(viewBar, kSizeBoxId);
-    sizeBox_->setObjectName(QString::number(kSizeBoxId));
+    sizeBox_ = new CDesignDropDown(viewBar, child::SizeBox);
+    sizeBox_->setObjectName(QString::number(child::SizeBox));
     if (sizeBox_->create(QString(), CDesignDropDown::kStyleVisible, QRect(0, 0, 100, 22))) {
         using namespace barbitmaps;
         sizeBox_->setBitmaps(kSizeBoxText, kSizeBoxButtonPart, kSizeBoxButton, kSizeBoxButton + 1, kSizeBoxButton + 2);
-        for (int pixels : kThumbnailPixels)
+        for (int pixels : viewsettings::kThumbnailPixels)
             sizeBox_->addString(QStringLiteral("%1 × %1").arg(pixels));
         viewBar->addControl(sizeBox_);
         connect(sizeBox_, &CDesignDropDown::command, this, [this](int, int) {
@@ -193,7 +181,7 @@ void CMainFrame::createBars()
         viewBar->addButton(id);
     addBar(ViewBar, viewBar, Qt::TopToolBarArea);
     addBar(ToolsBar, makeButtonBar(ToolsBar, {1149, 1150, 1151, 1152}), Qt::TopToolBarArea);
-    CButtonBar* launcher = makeButtonBar(LauncherBar, {kLauncherButton1, kLauncherButton2});
+    CButtonBar* launcher = makeButtonBar(LauncherBar, {child::LauncherButton1, child::LauncherButton2});
     launcher->setFixedWidth(kLauncherWidth);
     QToolBar* launcherBar = addBar(LauncherBar, launcher, Qt::TopToolBarArea);
     // The launcher keeps the right end of the row: a stretch before it takes the row's spare width.
@@ -298,22 +286,14 @@ void CMainFrame::searchCard()
 void CMainFrame::applyPlacement()
 {
     const WindowPlacement placement = store_.loadWindowPlacement();
-    if (placement.showMax == 1) {
-        const std::optional<QRect> stored = storedRect(placement);
-        normalRect_ = stored ? reachableRect(*stored, screenAreas(), QSize(kCreationWidth, kCreationHeight),
-                                             CTitleBar::kHeight)
-                             : centredRect(QSize(kCreationWidth, kCreationHeight), workArea(this));
-        setGeometry(normalRect_);
-        fillWorkArea();
-        return;
-    }
+    const QSize creationSize(kCreationWidth, kCreationHeight);
+    // No stored rectangle: centred on the work area. A stored one is kept where its caption can be reached.
     const std::optional<QRect> stored = storedRect(placement);
-    if (!stored) {
-        setGeometry(centredRect(QSize(kCreationWidth, kCreationHeight), workArea(this)));
-        return;
-    }
-    normalRect_ = reachableRect(*stored, screenAreas(), QSize(kCreationWidth, kCreationHeight), CTitleBar::kHeight);
-    setGeometry(normalRect_);
+    if (stored)
+        normalRect_ = reachableRect(*stored, screenAreas(), creationSize, CTitleBar::kHeight);
+    setGeometry(stored ? normalRect_ : centredRect(creationSize, workArea(this)));
+    if (placement.showMax == 1)
+        fillWorkArea();
 }
 
 void CMainFrame::applyViewSettings()
@@ -559,7 +539,7 @@ void CMainFrame::saveConfig()
     store_.saveBarState(saveState());
     const QSize folderSize = folderBar_->barSize();
     store_.saveFolderBarSize(BarSize{folderSize.width(), folderSize.height()});
-    platform::WindowMarker::send(kSlideShowMarker, QStringLiteral("close"), kSlideShowAnswerMs);
+    platform::WindowMarker::send(QLatin1String(kSlideShowMarker), QStringLiteral("close"), kSlideShowAnswerMs);
     WindowPlacement placement;
     placement.showMax = maximised_ ? 1 : 0;
     const QRect rect = maximised_ || normalRectSaved_ ? (maximised_ ? geometry() : normalRect_) : geometry();
@@ -582,8 +562,8 @@ void CMainFrame::updateFilterBar()
     // The chosen filter's button shows its pressed face.
     const int chosen = viewsettings::filterButtonOfViewForm(config_.viewForm);
     for (int button = 0; button < 8; ++button) {
-        if (CDesignButton* b = bar->button(kFirstFilterButton + button)) {
-            const int id = kFirstFilterButton + button;
+        if (CDesignButton* b = bar->button(child::FilterButton1 + button)) {
+            const int id = child::FilterButton1 + button;
             b->setNormalBitmap(barbitmaps::button(id, button == chosen ? barbitmaps::Pressed : barbitmaps::Normal));
         }
     }

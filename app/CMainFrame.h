@@ -55,6 +55,9 @@ public:
     // The creation size of the frame.
     static constexpr int kCreationWidth = 780;
     static constexpr int kCreationHeight = 550;
+    // The marker a running slide show carries, and how long the frame waits for it to answer.
+    static constexpr const char* kSlideShowMarker = "SLIDECAST";
+    static constexpr int kSlideShowAnswerMs = 200;
     // The launcher sits at the right end of the tool bars' row, this wide.
     static constexpr int kLauncherWidth = 128;
     // Bar numbers.

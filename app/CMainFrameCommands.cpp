@@ -49,15 +49,6 @@
 
 namespace {
 
-constexpr int kSizeBoxId = 1145;
-constexpr int kAboutButton = 1143;
-constexpr int kSlideShowButton = 1149;
-constexpr int kLauncherButton1 = 1153;
-constexpr int kLauncherButton2 = 1154;
-constexpr int kFirstMenuButton = 1123;
-constexpr int kFirstFilterButton = 1132;
-constexpr int kThumbnailPixels[5] = {128, 96, 64, 48, 32};
-
 // Which command each plain bar button re-sends.
 const std::map<int, int> kButtonCommands = {
     {1140, cmd::Properties},       {1141, cmd::Print},   {1142, cmd::PrintOrder},
@@ -146,7 +137,7 @@ void CMainFrame::popupAt(int menuId, int subMenu, const QPoint& globalPos)
 
 void CMainFrame::popupMenuBarMenu(int childId)
 {
-    const MenuRef ref = kMenuOfButton[childId - kFirstMenuButton];
+    const MenuRef ref = kMenuOfButton[childId - child::MenuButton1];
     const int menuId = ref.menu == kMainMenu && dvEdition_ ? kDvMainMenu : ref.menu;
     CButtonBar* bar = buttonBar(MenuBar);
     QWidget* button = bar ? bar->button(childId) : nullptr;
@@ -162,7 +153,7 @@ MenuContext CMainFrame::menuContext() const
     context.undoKind = lastOperation_.kind;
     const QMimeData* clipboard = QApplication::clipboard()->mimeData();
     context.clipboardHasFiles = clipboard && clipboard->hasUrls();
-    context.slideShowRunning = platform::WindowMarker::isListening(QStringLiteral("SLIDECAST"));
+    context.slideShowRunning = platform::WindowMarker::isListening(QLatin1String(kSlideShowMarker));
     const CThumbView::Figures figures = view_->figures();
     context.figure1 = figures.listed;
     context.figure2 = figures.displayed;
@@ -185,7 +176,7 @@ void CMainFrame::onButton(int bar, int childId)
         return;
     }
     if (bar == FilterBar) {
-        onCommand(cmd::FilterButton1 + childId - kFirstFilterButton);
+        onCommand(cmd::FilterButton1 + childId - child::FilterButton1);
         return;
     }
     if (const auto found = kButtonCommands.find(childId); found != kButtonCommands.end()) {
@@ -193,16 +184,16 @@ void CMainFrame::onButton(int bar, int childId)
         return;
     }
     switch (childId) {
-    case kAboutButton:
+    case child::AboutButton:
         onCommand(cmd::About);
         break;
-    case kSlideShowButton:
+    case child::SlideShowButton:
         slideShowButton();
         break;
-    case kLauncherButton1:
+    case child::LauncherButton1:
         runLauncher(1);
         break;
-    case kLauncherButton2:
+    case child::LauncherButton2:
         runLauncher(2);
         break;
     default:
@@ -217,9 +208,9 @@ void CMainFrame::runLauncher(int number)
 
 void CMainFrame::slideShowButton()
 {
-    const QString marker = QStringLiteral("SLIDECAST");
+    const QString marker = QLatin1String(kSlideShowMarker);
     if (platform::WindowMarker::isListening(marker)) {
-        platform::WindowMarker::send(marker, QStringLiteral("raise"), 200);
+        platform::WindowMarker::send(marker, QStringLiteral("raise"), kSlideShowAnswerMs);
         return;
     }
     const CThumbView::Figures figures = view_->figures();
@@ -251,7 +242,7 @@ bool CMainFrame::onCommand(int id)
         return true;
     }
     if (id >= cmd::ThumbSize128 && id < cmd::ThumbSize128 + 5) {
-        view_->setThumbnailSize(kThumbnailPixels[id - cmd::ThumbSize128]);
+        view_->setThumbnailSize(viewsettings::kThumbnailPixels[id - cmd::ThumbSize128]);
         config_.viewSize = id - cmd::ThumbSize128 + 1;
         updateSizeBox();
         return true;
@@ -273,7 +264,7 @@ bool CMainFrame::onCommand(int id)
         updateFilterBar();
         return true;
     }
-    if (id >= kFirstMenuButton && id < kFirstMenuButton + 5) {
+    if (id >= child::MenuButton1 && id < child::MenuButton1 + 5) {
         popupMenuBarMenu(id);
         return true;
     }
@@ -669,8 +660,9 @@ void CMainFrame::print(int command)
     }
     QVector<print::PrintEntry> entries;
     const QStringList names = command == cmd::Print ? view_->selectedNames() : view_->displayedNames(CThumbView::kAllDisplayed);
+    const QHash<QString, QImage> thumbnails = view_->thumbnailsOf(names);
     for (const QString& name : names) {
-        const QImage thumbnail = view_->thumbnailOf(name);
+        const QImage thumbnail = thumbnails.value(name);
         entries << print::makePrintEntry(QDir(view_->currentFolder()).filePath(name), !thumbnail.isNull() || isPictureName(name),
                                          thumbnail);
     }

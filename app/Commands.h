@@ -55,6 +55,19 @@ inline constexpr int BarStatus = 59393;
 
 }  // namespace cmd
 
+// Child identifiers of the bars' controls the frame acts on by number.
+namespace child {
+
+inline constexpr int MenuButton1 = 1123;    // ... MenuButton1 + 4: the menu bar's five buttons
+inline constexpr int FilterButton1 = 1132;  // ... FilterButton1 + 7: the filter bar's buttons
+inline constexpr int AboutButton = 1143;
+inline constexpr int SizeBox = 1145;
+inline constexpr int SlideShowButton = 1149;
+inline constexpr int LauncherButton1 = 1153;
+inline constexpr int LauncherButton2 = 1154;
+
+}  // namespace child
+
 namespace res {
 
 inline constexpr int DocumentTemplate = 130;  // also the program icon

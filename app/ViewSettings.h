@@ -5,6 +5,9 @@
 
 namespace viewsettings {
 
+// Thumbnail edge lengths of "ViewSize" 1..5 (commands 32791..32795, the size box's entries).
+inline constexpr int kThumbnailPixels[5] = {128, 96, 64, 48, 32};
+
 // Filter code of "ViewForm" 1..8; -1 outside.
 int filterCodeOfViewForm(int viewForm);
 // "ViewForm" chosen by a filter button command (32800..32807) or its menu entry (32864..32871); 0 for

@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -255,16 +256,18 @@ void CThumbView::markCut(const QStringList& paths)
     list_->update();
 }
 
-QImage CThumbView::thumbnailOf(const QString& name) const
+QHash<QString, QImage> CThumbView::thumbnailsOf(const QStringList& names) const
 {
+    const QSet<QString> wanted(names.begin(), names.end());
+    QHash<QString, QImage> thumbnails;
     std::lock_guard list(sink_->listLock());
     std::lock_guard guard(*store_);
     for (const std::int32_t number : store_->displayOrder()) {
         const FileItem* item = store_->find(number);
-        if (item && item->name == name && item->thumbnail && item->thumbnail->present)
-            return item->thumbnail->dib.toImage();
+        if (item && wanted.contains(item->name) && item->thumbnail && item->thumbnail->present && item->thumbnail->dib)
+            thumbnails.insert(item->name, item->thumbnail->dib.toImage());
     }
-    return {};
+    return thumbnails;
 }
 
 QStringList CThumbView::selectedNames() const

@@ -10,6 +10,7 @@
 #include "browser/ThumbnailLoader.h"
 #include "imaging/ImgShiftBinding.h"
 
+#include <QHash>
 #include <QImage>
 #include <QStringList>
 #include <QWidget>
@@ -78,8 +79,9 @@ public:
     QStringList slideShowPaths(bool all, bool shownOrder) const;
     // Marks the items of `paths` (full paths) as offered by a cut, and clears the mark on every other item.
     void markCut(const QStringList& paths);
-    // The thumbnail of the displayed item `name` as an image; null when it has none (yet).
-    QImage thumbnailOf(const QString& name) const;
+    // The thumbnails of the displayed items `names`, by name, in one walk of the list; an item without
+    // one (yet) is left out.
+    QHash<QString, QImage> thumbnailsOf(const QStringList& names) const;
     // Drops every selected item whose file is gone (after a delete), then lists the folder again,
     // keeping the thumbnails of the rest. Returns the number of items dropped.
     int dropVanishedSelected();
