@@ -627,7 +627,7 @@ void CMainFrame::undo()
         folderBar_->tree()->refresh();
         QApplication::restoreOverrideCursor();
     }
-    lastOperation_.clear();
+    // The undo cleared the record; the folder is listed again either way.
     view_->openFolder(view_->currentFolder());
 }
 
