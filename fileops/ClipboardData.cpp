@@ -1,6 +1,7 @@
 #include "fileops/ClipboardData.h"
 
 #include "fileops/DuplicateNames.h"
+#include "platform/Paths.h"
 
 #include <QDir>
 #include <QFile>
@@ -42,7 +43,7 @@ QStringList narrowList(const QByteArray& block, qsizetype at)
         const qsizetype stop = end < 0 ? block.size() : end;
         if (stop == at)
             break;  // the empty string that ends the list
-        paths << QFile::decodeName(block.mid(at, stop - at));
+        paths << platform::fileNameFromBytes(QByteArrayView(block).sliced(at, stop - at));
         at = stop + 1;
     }
     return paths;

@@ -1,4 +1,5 @@
 #include "platform/FileSearch.h"
+#include "platform/Paths.h"
 
 #include <QFile>
 #include <QStringList>
@@ -77,7 +78,7 @@ std::vector<DirEntry> FileSearch::list(const QString& folder, QStringView patter
         const char* raw = entry->d_name;
         if (raw[0] == '.' && (raw[1] == '\0' || (raw[1] == '.' && raw[2] == '\0')))
             continue;
-        const QString name = QFile::decodeName(raw);
+        const QString name = fileNameFromBytes(raw);
         if (!matches(name, pattern))
             continue;
         bool isDir = entry->d_type == DT_DIR;

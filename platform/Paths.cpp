@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QStringDecoder>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -131,6 +132,13 @@ QString documentsFolder()
 QString programName()
 {
     return QFileInfo(executablePath()).completeBaseName();
+}
+
+QString fileNameFromBytes(QByteArrayView bytes)
+{
+    // Stateless: a sequence cut short at the end reads as a replacement character instead of vanishing.
+    QStringDecoder decode(QStringDecoder::System, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    return decode(bytes);
 }
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 #pragma once
 // The folders the program works with.
 
+#include <QByteArrayView>
 #include <QString>
 
 namespace platform {
@@ -30,5 +31,10 @@ QString documentsFolder();
 
 // The executable's file name without folder and extension: the configuration's profile name.
 QString programName();
+
+// A file name's bytes as the system's encoding reads them, whole. Unlike QFile::decodeName a leading
+// byte-order mark stays part of the name: the file system knows no such marks, and a name read without
+// it would name another file. QFile::encodeName gives the bytes back.
+QString fileNameFromBytes(QByteArrayView bytes);
 
 }  // namespace platform

@@ -64,6 +64,15 @@ TEST(ClipboardData, BlocksFromOtherWritersAndDamagedBlocks)
     // Without its terminators the last path still ends at the buffer's end.
     narrow.chop(2);
     EXPECT_EQ(parseDropFilesBlock(narrow), QStringList{QStringLiteral("/one")});
+
+    // A name that begins with a byte-order mark is read whole, and the block it is written to again reads
+    // the same (once it read as an empty name, which ended the list).
+    const QStringList marked{QStringLiteral("\uFEFF"), QStringLiteral("\uFEFFa.jpg"), QStringLiteral("/b")};
+    EXPECT_EQ(parseDropFilesBlock(dropFilesBlock(marked)), marked);
+    // A name cut inside a character still counts: it is not taken for the list's end.
+    QByteArray cut = dropFilesBlock({QStringLiteral("/a")});
+    cut.insert(20, QByteArray("\xE5\x00", 2));
+    EXPECT_EQ(parseDropFilesBlock(cut), (QStringList{QStringLiteral("\uFFFD"), QStringLiteral("/a")}));
 }
 
 TEST(ClipboardData, WhatTheProgramPutsUpReadsBackInEveryForm)

@@ -54,22 +54,23 @@ TEST(FileSearchMatch, WindowsPatternsIgnoringCase)
 TEST(FileSearchList, ListsMatchingEntriesInFileSystemOrder)
 {
     FakeTree tree;
-    tree.makeFiles({"IMGA0001.JPG", "imga0002.jpg", "notes.txt", "sub/x"});
+    // "\uFEFFnotes.txt" is another file than "notes.txt": its name must not lose the leading mark.
+    tree.makeFiles({"IMGA0001.JPG", "imga0002.jpg", "notes.txt", "\uFEFFnotes.txt", "sub/x"});
     tree.makeDir("DCIM");
     QFile::link(tree.path("DCIM"), tree.path("dcim-link"));
 
     const auto all = FileSearch::list(tree.root());
-    QStringList names;
+    QList<QByteArray> names;
     for (const auto& entry : all)
-        names << entry.name;
+        names << QFile::encodeName(entry.name);
 
-    // The order must be the file system's own: read it independently.
-    QStringList expected;
+    // The names and their order must be the file system's own: read them independently, as bytes.
+    QList<QByteArray> expected;
     DIR* dir = opendir(QFile::encodeName(tree.root()).constData());
     ASSERT_NE(dir, nullptr);
     while (dirent* entry = readdir(dir)) {
-        const QString name = QFile::decodeName(entry->d_name);
-        if (name != QLatin1String(".") && name != QLatin1String(".."))
+        const QByteArray name(entry->d_name);
+        if (name != "." && name != "..")
             expected << name;
     }
     closedir(dir);
