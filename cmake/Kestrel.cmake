@@ -53,7 +53,7 @@ function(kestrel_test name)
 endfunction()
 
 # kestrel_fuzzer(NAME SOURCES ... [LIBS ...] [SEEDS dir ...] [SEED_FILES file ...] [DICT file] [RUNS n]
-#                [SEED_TEST test] [MAX_LEN bytes]): a libFuzzer target, also run for a bounded number of
+#                [SEED_TEST test] [MAX_LEN bytes] [OPTIONS libFuzzer-flag ...]): a libFuzzer target, also run for a bounded number of
 # inputs as a test. MAX_LEN caps the inputs (and the seeds as read): for formats whose real files are
 # large but whose parsers look at the front, so that the fuzzer runs many mutations instead of few.
 # Its corpus folder (fuzz-corpus/NAME in the build folder) starts with copies of SEED_FILES, and receives
@@ -61,7 +61,7 @@ endfunction()
 # SEED_TEST) are read as further seeds. DICT names a dictionary of the format's tags. `make fuzz` runs
 # every target listed in fuzz-targets.tsv for a given time.
 function(kestrel_fuzzer name)
-  cmake_parse_arguments(ARG "" "RUNS;DICT;SEED_TEST;MAX_LEN" "SOURCES;LIBS;SEEDS;SEED_FILES" ${ARGN})
+  cmake_parse_arguments(ARG "" "RUNS;DICT;SEED_TEST;MAX_LEN" "SOURCES;LIBS;SEEDS;SEED_FILES;OPTIONS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
@@ -78,7 +78,7 @@ function(kestrel_fuzzer name)
     endif()
     file(COPY ${seed} DESTINATION ${corpus})
   endforeach()
-  set(options -rss_limit_mb=4096)
+  set(options -rss_limit_mb=4096 ${ARG_OPTIONS})
   if(ARG_DICT)
     list(APPEND options -dict=${ARG_DICT})
   endif()

@@ -7,6 +7,7 @@
 // The rest is the file.
 
 #include "ImgShift.h"
+#include "../ScratchFolder.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -26,11 +27,8 @@ const char* const Extensions[] = {".bmp", ".jpg", ".tif", ".dvf", ".ttl"};
 // One folder for the whole run, emptied after every input.
 const std::string& scratch()
 {
-    static const std::string folder = [] {
-        char name[] = "/tmp/kestrel-imgshift-fuzz-XXXXXX";
-        return std::string(mkdtemp(name) ? name : "");
-    }();
-    return folder;
+    static const fuzzing::ScratchFolder folder("imgshift-fuzz");
+    return folder.path();
 }
 
 int16_t le16(const uint8_t* p)
