@@ -90,39 +90,100 @@ static void BrightnessLine(const uint8_t *restrict line, int32_t *restrict y, in
 }
 
 /* The adaptive rule on one rebuilt line `x` between the kept lines `a` (before) and `c` (after),
- * with `q` the next rebuilt line as decoded and `x` and `p` (the previous rebuilt line) given by
- * their brightness as decoded. Written as flat loops over whole lines so that the compiler turns
- * them into vector code; built twice, like the transform, and chosen by the processor. */
-#define ADAPTIVE_LINE_BODY                                                                                     \
+ * given the brightness of every line it looks at: `ya` and `yc` of the kept lines, `current` of `x`
+ * and `yq` of the next rebuilt line as decoded, `previous` of the previous rebuilt line as decoded.
+ * Written as flat loops over whole lines so that the compiler turns them into vector code; built
+ * twice, like the transform, and chosen by the processor. */
+#define ADAPTIVE_MASK_BODY                                                                                     \
     {                                                                                                          \
-        int32_t ya[DV_DEINTERLACE_MAX], yc[DV_DEINTERLACE_MAX], yq[DV_DEINTERLACE_MAX];                        \
-        uint8_t take[3 * DV_DEINTERLACE_MAX];                                                                  \
-        BrightnessLine(a, ya, width, avx2);                                                                    \
-        BrightnessLine(c, yc, width, avx2);                                                                    \
-        BrightnessLine(q, yq, width, avx2);                                                                    \
         for (int32_t col = 0; col < width; ++col) {                                                            \
             const int32_t k = current[col] - ya[col], t = current[col] - yc[col];                              \
             const int32_t j = previous[col] - ya[col], w = yq[col] - yc[col];                                  \
             const int keep = (k * t < 0) | ((k * j < 0) & (w * t < 0));                                        \
             const int comb = (j * j > k * k) & (t * t > k * k) & (w * t > 0);                                  \
             const int steep = (k * j >= 0) & (k * k > t * t) & (w * w > t * t);                                \
-            const uint8_t m = (uint8_t)-((keep ^ 1) | comb | steep);                                             \
-            take[3 * col] = take[3 * col + 1] = take[3 * col + 2] = m;                                         \
-        }                                                                                                      \
-        for (int32_t i = 0; i < 3 * width; ++i) {                                                              \
-            const uint8_t blend = (uint8_t)((a[i] >> 1) + (c[i] >> 1));                                        \
-            x[i] = (uint8_t)((blend & take[i]) | (x[i] & ~take[i]));                                           \
+            take[col] = (uint8_t)-((keep ^ 1) | comb | steep);                                                 \
         }                                                                                                      \
     }
 
-#define ADAPTIVE_LINE_ARGS                                                                                     \
-    (uint8_t *restrict x, const uint8_t *restrict a, const uint8_t *restrict c, const uint8_t *restrict q,     \
-     const int32_t *restrict current, const int32_t *restrict previous, int32_t width, int avx2)
+/* Which pixels of the rebuilt line take the interpolation (0xFF) and which keep their decoded value. */
+#define ADAPTIVE_MASK_ARGS                                                                                     \
+    (uint8_t *restrict take, const int32_t *restrict ya, const int32_t *restrict yc, const int32_t *restrict yq, \
+     const int32_t *restrict current, const int32_t *restrict previous, int32_t width)
+
+/* Interpolates the pixels `take` marks, from `col` on. */
+static void BlendMarkedPlain(uint8_t *restrict x, const uint8_t *restrict a, const uint8_t *restrict c,
+                             const uint8_t *restrict take, int32_t col, int32_t width)
+{
+    for (; col < width; ++col) {
+        if (!take[col])
+            continue;
+        for (int k = 3 * col; k < 3 * col + 3; ++k)
+            x[k] = (uint8_t)((a[k] >> 1) + (c[k] >> 1));
+    }
+}
 
 #if defined(__x86_64__) || defined(__i386__)
-__attribute__((target("avx2"))) static void AdaptiveLineAvx2 ADAPTIVE_LINE_ARGS ADAPTIVE_LINE_BODY
+__attribute__((target("avx2"))) static void AdaptiveMaskAvx2 ADAPTIVE_MASK_ARGS ADAPTIVE_MASK_BODY
+
+/* Sixteen pixels (48 bytes) at a time: each marking byte is spread over its pixel's three bytes. */
+__attribute__((target("avx2"))) static void BlendMarkedAvx2(uint8_t *restrict x, const uint8_t *restrict a,
+                                                            const uint8_t *restrict c,
+                                                            const uint8_t *restrict take, int32_t width)
+{
+    const __m128i spread[3] = {
+        _mm_setr_epi8(0, 0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4, 5),
+        _mm_setr_epi8(5, 5, 6, 6, 6, 7, 7, 7, 8, 8, 8, 9, 9, 9, 10, 10),
+        _mm_setr_epi8(10, 11, 11, 11, 12, 12, 12, 13, 13, 13, 14, 14, 14, 15, 15, 15),
+    };
+    const __m128i low7 = _mm_set1_epi8(0x7F);
+    int32_t col = 0;
+    for (; col + 16 <= width; col += 16) {
+        const __m128i marks = _mm_loadu_si128((const __m128i *)(take + col));
+        for (int part = 0; part < 3; ++part) {
+            const ptrdiff_t at = 3 * (ptrdiff_t)col + 16 * part;
+            const __m128i above = _mm_loadu_si128((const __m128i *)(a + at));
+            const __m128i below = _mm_loadu_si128((const __m128i *)(c + at));
+            const __m128i blend = _mm_add_epi8(_mm_and_si128(_mm_srli_epi16(above, 1), low7),
+                                               _mm_and_si128(_mm_srli_epi16(below, 1), low7));
+            const __m128i kept = _mm_loadu_si128((const __m128i *)(x + at));
+            _mm_storeu_si128((__m128i *)(x + at), _mm_blendv_epi8(kept, blend, _mm_shuffle_epi8(marks, spread[part])));
+        }
+    }
+    BlendMarkedPlain(x, a, c, take, col, width);
+}
 #endif
-static void AdaptiveLineBaseline ADAPTIVE_LINE_ARGS ADAPTIVE_LINE_BODY
+
+static void AdaptiveMaskBaseline ADAPTIVE_MASK_ARGS ADAPTIVE_MASK_BODY
+
+/* The adaptive rule on one rebuilt line `x` between the kept lines `a` (before) and `c` (after),
+ * given the brightness of every line it looks at: `ya` and `yc` of the kept lines, `current` of `x`
+ * and `yq` of the next rebuilt line as decoded, `previous` of the previous rebuilt line as decoded.
+ * The marking is written as a flat loop that the compiler turns into vector code, built twice and
+ * chosen by the processor. */
+static void AdaptiveLine(uint8_t *restrict x, const uint8_t *restrict a, const uint8_t *restrict c,
+                         const int32_t *ya, const int32_t *yc, const int32_t *yq, const int32_t *current,
+                         const int32_t *previous, int32_t width, int avx2)
+{
+    uint8_t take[DV_DEINTERLACE_MAX];
+#if defined(__x86_64__) || defined(__i386__)
+    if (avx2) {
+        AdaptiveMaskAvx2(take, ya, yc, yq, current, previous, width);
+        BlendMarkedAvx2(x, a, c, take, width);
+        return;
+    }
+#endif
+    (void)avx2;
+    AdaptiveMaskBaseline(take, ya, yc, yq, current, previous, width);
+    BlendMarkedPlain(x, a, c, take, 0, width);
+}
+
+static void Swap(int32_t **one, int32_t **other)
+{
+    int32_t *kept = *one;
+    *one = *other;
+    *other = kept;
+}
 
 void DvDeinterlace(uint8_t *picture, int32_t width, int32_t height, uint32_t request)
 {
@@ -135,8 +196,12 @@ void DvDeinterlace(uint8_t *picture, int32_t width, int32_t height, uint32_t req
     const int32_t first = (height - 1 - parity) & 1;
     const int32_t rebuilt = (height - first + 1) / 2;
 
-    /* Brightness of the previous rebuilt line as decoded, and of the current one. */
-    int32_t previous[DV_DEINTERLACE_MAX], current[DV_DEINTERLACE_MAX];
+    /* Brightness of lines as decoded, each line's computed once: the previous and the current rebuilt
+     * line, the next one (known once the current one was decided adaptively), and the kept lines
+     * around the current one (the lower kept line of one rebuilt line is the upper of the next). */
+    int32_t lines[5][DV_DEINTERLACE_MAX];
+    int32_t *previous = lines[0], *current = lines[1], *next = lines[2], *above = lines[3], *below = lines[4];
+    int haveNext = 0, haveAbove = 0;
 #if defined(__x86_64__) || defined(__i386__)
     const int avx2 = gDvAvx2;
 #else
@@ -144,29 +209,37 @@ void DvDeinterlace(uint8_t *picture, int32_t width, int32_t height, uint32_t req
 #endif
     for (int32_t i = 0, b = first; b < height; ++i, b += 2) {
         uint8_t *x = picture + (ptrdiff_t)b * stride;
-        BrightnessLine(x, current, width, avx2);
+        if (haveNext)
+            Swap(&current, &next);
+        else if (adaptive)
+            BrightnessLine(x, current, width, avx2);
+        haveNext = 0;
 
         if (b == 0) {
             /* The bottom line has nothing below it: it copies the line above. */
             memcpy(x, x + stride, (size_t)3 * width);
+            haveAbove = 0;
         } else if (b == height - 1) {
             /* Likewise the top line, with nothing above it. */
             memcpy(x, x - stride, (size_t)3 * width);
+            haveAbove = 0;
         } else {
             const uint8_t *a = x - stride, *c = x + stride;
             if (!adaptive || i < DV_DEINTERLACE_LEAD || i >= rebuilt - DV_DEINTERLACE_TAIL) {
                 InterpolateLine(x, a, c, width);
+                haveAbove = 0;
             } else {
                 const uint8_t *q = x + 2 * stride;
-#if defined(__x86_64__) || defined(__i386__)
-                if (avx2)
-                    AdaptiveLineAvx2(x, a, c, q, current, previous, width, 1);
-                else
-#endif
-                    AdaptiveLineBaseline(x, a, c, q, current, previous, width, 0);
+                if (!haveAbove)
+                    BrightnessLine(a, above, width, avx2);
+                BrightnessLine(c, below, width, avx2);
+                BrightnessLine(q, next, width, avx2);
+                AdaptiveLine(x, a, c, above, below, next, current, previous, width, avx2);
+                Swap(&above, &below);
+                haveAbove = haveNext = 1;
             }
         }
-        memcpy(previous, current, sizeof(int32_t) * (size_t)width);
+        Swap(&previous, &current);
     }
 }
 
