@@ -6,6 +6,7 @@
 #include "browser/RegularFile.h"
 #include "imaging/FitRect.h"
 #include "platform/ManualResetEvent.h"
+#include "platform/Threads.h"
 
 #include <QFileInfo>
 #include <QStringList>
@@ -297,7 +298,10 @@ ThumbnailLoader::StartResult ThumbnailLoader::start(const LoadRequest& request)
     }
     auto pass = std::make_shared<Pass>(++passCounter_, request_, store_, sink_, decoders_, timing_, this);
     try {
-        worker_ = std::thread([pass] { pass->run(); });
+        worker_ = std::thread([pass] {
+            platform::lowerThisThreadsShare();
+            pass->run();
+        });
     } catch (const std::system_error&) {
         return NoThread;
     }

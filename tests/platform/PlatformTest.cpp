@@ -3,6 +3,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Names.h"
 #include "platform/Paths.h"
+#include "platform/Threads.h"
 
 #include "TempFolder.h"
 
@@ -10,6 +11,9 @@
 #include <QTest>
 
 #include <dlfcn.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -124,4 +128,23 @@ TEST(Paths, ProgramFolderAndName)
     EXPECT_EQ(platform::programFolder(), QStringLiteral("/tmp/x"));
     platform::setProgramFolder(QString());
     EXPECT_FALSE(platform::tempFolder().endsWith(QLatin1Char('/')));
+}
+
+TEST(Threads, AWorkerGivesWayToTheOtherThreadsOnly)
+{
+    const auto niceOf = [](long thread) { return getpriority(PRIO_PROCESS, static_cast<id_t>(thread)); };
+    const long self = syscall(SYS_gettid);
+    const int before = niceOf(self);
+    int workerBefore = 0, workerAfter = 0;
+    bool lowered = false;
+    std::thread worker([&] {
+        const long id = syscall(SYS_gettid);
+        workerBefore = niceOf(id);
+        lowered = platform::lowerThisThreadsShare();
+        workerAfter = niceOf(id);
+    });
+    worker.join();
+    ASSERT_TRUE(lowered);
+    EXPECT_EQ(workerAfter, std::min(workerBefore + 4, 19));
+    EXPECT_EQ(niceOf(self), before) << "the thread that started the worker keeps its share";
 }
