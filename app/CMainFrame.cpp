@@ -16,6 +16,7 @@
 #include "camlink/DvLink.h"
 #include "design/CDesignButton.h"
 #include "design/CDesignDropDown.h"
+#include "fileops/DropZones.h"
 #include "design/CDesignMenu.h"
 #include "media/CFolderBar.h"
 #include "media/CFolderTree.h"
@@ -189,6 +190,12 @@ void CMainFrame::createBars()
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     spacer->setAttribute(Qt::WA_TransparentForMouseEvents);
     launcherBar->insertWidget(launcherBar->actions().first(), spacer);
+    // A program dropped on a launcher button becomes that button's program.
+    auto* launcherZones = new fileops::DropZones(launcher);
+    launcherZones->setZones(QList<QWidget*>{launcher->button(child::LauncherButton1), launcher->button(child::LauncherButton2)});
+    connect(launcherZones, &fileops::DropZones::notify, this, [this](int code, const QString& path) {
+        setLauncherProgram(code == fileops::DropZones::kFirstZoneNotify ? 1 : 2, path);
+    });
 
     // The bottom area stacks its rows from the window's edge inwards: the status bar takes the edge.
     CButtonBar* filterBar = makeButtonBar(FilterBar, {1132, 1133, 1134, 1135, 1136, 1137, 1138, 1139});

@@ -124,6 +124,8 @@ public:
     print::PrintOrder& printOrder() const { return *printOrder_; }
     // The launcher bar's programs (parent-notify events 1524 and 1525).
     QString launcherProgram(int number) const { return number == 1 ? program1_ : program2_; }
+    // Sets launcher program 1 or 2 (a program dropped on its button); kept in the settings at close.
+    void setLauncherProgram(int number, const QString& text);
 
     void fillWorkArea();
     void restoreFromWorkArea();

@@ -201,6 +201,12 @@ void CMainFrame::onButton(int bar, int childId)
     }
 }
 
+void CMainFrame::setLauncherProgram(int number, const QString& text)
+{
+    (number == 1 ? program1_ : program2_) = text;
+    (number == 1 ? config_.launchApp1 : config_.launchApp2) = text;
+}
+
 void CMainFrame::runLauncher(int number)
 {
     launcher::run(launcherProgram(number), view_->selectedPaths(), platform::programFolder());

@@ -714,3 +714,44 @@ TEST_F(Frame, TheDetailsListRenamesThroughTheDialog)
     ASSERT_FALSE(messages.empty());
     EXPECT_TRUE(messages[0].text.startsWith(QStringLiteral("ファイル名には次の文字は使えません。")));
 }
+
+TEST_F(Frame, AProgramDroppedOnALauncherButtonBecomesItsProgram)
+{
+    const QString viewer = world.write(QStringLiteral("tools/my viewer"), "#!/bin/sh\n");
+    const QString editor = world.write(QStringLiteral("tools/editor"), "#!/bin/sh\n");
+    start();
+    CButtonBar* launcher = frame->buttonBar(CMainFrame::LauncherBar);
+    // Drags reach the bar wherever they are over it, the buttons included.
+    auto dropAt = [&](const QPoint& at, const QStringList& paths) {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString& path : paths)
+            urls << QUrl::fromLocalFile(path);
+        data.setUrls(urls);
+        QWidget* target = launcher->childAt(at) ? launcher->childAt(at) : launcher;
+        QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(launcher, &enter);
+        const bool accepted = enter.isAccepted();
+        if (accepted) {
+            QDropEvent drop(QPointF(at), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(launcher, &drop);
+            EXPECT_EQ(drop.dropAction(), Qt::CopyAction) << "the dropped files stay where they are";
+        }
+        EXPECT_FALSE(target->acceptDrops() && target != launcher) << "the bar itself takes the drops";
+        return accepted;
+    };
+    const QString first = frame->launcherProgram(1);
+    EXPECT_FALSE(dropAt(QPoint(0, 0), {editor})) << "outside the buttons nothing is taken";
+    EXPECT_EQ(frame->launcherProgram(1), first);
+
+    EXPECT_TRUE(dropAt(button(CMainFrame::LauncherBar, child::LauncherButton2)->geometry().center(), {viewer}));
+    EXPECT_EQ(frame->launcherProgram(2), viewer);
+    // Several files on button 1: each is handed over in turn, the last one stays.
+    EXPECT_TRUE(dropAt(button(CMainFrame::LauncherBar, child::LauncherButton1)->geometry().center(), {viewer, editor}));
+    EXPECT_EQ(frame->launcherProgram(1), editor);
+    EXPECT_EQ(frame->launcherProgram(2), viewer);
+
+    close();
+    EXPECT_EQ(readConfig(QStringLiteral("MainConfigInfo/LanchApp1")).toString(), editor);
+    EXPECT_EQ(readConfig(QStringLiteral("MainConfigInfo/LanchApp2")).toString(), viewer);
+}
