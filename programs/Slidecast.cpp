@@ -11,6 +11,7 @@
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QWidget>
 
 #include <cstdio>
@@ -101,14 +102,19 @@ int main(int argc, char** argv)
 
     SlideWindow window{programs::SlideList(files)};
     platform::WindowMarker marker(Marker);
-    QObject::connect(&marker, &platform::WindowMarker::raiseRequested, &window, [&window] {
+    // Without a window manager nobody resizes a full-screen window: cover the screen explicitly.
+    auto showOnWholeScreen = [&window] {
+        window.setGeometry(window.screen()->geometry());
         window.showFullScreen();
+    };
+    QObject::connect(&marker, &platform::WindowMarker::raiseRequested, &window, [showOnWholeScreen, &window] {
+        showOnWholeScreen();
         window.raise();
         window.activateWindow();
     });
     QObject::connect(&marker, &platform::WindowMarker::closeRequested, &window, &QWidget::close);
     marker.mark();
-    window.showFullScreen();
+    showOnWholeScreen();
     // Whoever started the show can tell from this line that it is up and answering.
     std::printf("ready %lld\n", static_cast<long long>(files.size()));
     std::fflush(stdout);
