@@ -53,9 +53,11 @@ bool DropZones::eventFilter(QObject* watched, QEvent* event)
     if (watched != owner_ || (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop))
         return false;
     auto* drop = static_cast<QDropEvent*>(event);
-    const int zone = zoneAt(drop->position().toPoint());
     const QStringList paths = clipboard::readFiles(drop->mimeData()).paths;
-    if (zone < 0 || paths.isEmpty()) {
+    // Files are welcome wherever they enter: an ignored entry would hold back every later move, so the
+    // moves that follow (one always follows the entry) decide where they may land.
+    const bool inZone = type == QEvent::DragEnter || zoneAt(drop->position().toPoint()) >= 0;
+    if (!inZone || paths.isEmpty()) {
         drop->ignore();
         return true;
     }
@@ -63,6 +65,7 @@ bool DropZones::eventFilter(QObject* watched, QEvent* event)
     drop->setDropAction(Qt::CopyAction);
     drop->accept();
     if (type == QEvent::Drop) {
+        const int zone = zoneAt(drop->position().toPoint());
         const int code = zone == 0 ? kFirstZoneNotify : kOtherZoneNotify;
         for (const QString& path : paths)
             emit notify(code, path);

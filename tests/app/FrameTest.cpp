@@ -721,33 +721,40 @@ TEST_F(Frame, AProgramDroppedOnALauncherButtonBecomesItsProgram)
     const QString editor = world.write(QStringLiteral("tools/editor"), "#!/bin/sh\n");
     start();
     CButtonBar* launcher = frame->buttonBar(CMainFrame::LauncherBar);
-    // Drags reach the bar wherever they are over it, the buttons included.
-    auto dropAt = [&](const QPoint& at, const QStringList& paths) {
+    // A drag enters the bar (its buttons pass drags on to it), moves, and is dropped; the bar takes it
+    // only over a button.
+    auto dragTo = [&](const QPoint& enterAt, const QPoint& dropAt, const QStringList& paths) {
         QMimeData data;
         QList<QUrl> urls;
         for (const QString& path : paths)
             urls << QUrl::fromLocalFile(path);
         data.setUrls(urls);
-        QWidget* target = launcher->childAt(at) ? launcher->childAt(at) : launcher;
-        QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, {});
+        const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
+        QDragEnterEvent enter(enterAt, actions, &data, Qt::LeftButton, {});
         QApplication::sendEvent(launcher, &enter);
-        const bool accepted = enter.isAccepted();
-        if (accepted) {
-            QDropEvent drop(QPointF(at), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, {});
-            QApplication::sendEvent(launcher, &drop);
-            EXPECT_EQ(drop.dropAction(), Qt::CopyAction) << "the dropped files stay where they are";
-        }
-        EXPECT_FALSE(target->acceptDrops() && target != launcher) << "the bar itself takes the drops";
-        return accepted;
+        EXPECT_TRUE(enter.isAccepted()) << "files are welcome wherever they enter";
+        QDragMoveEvent move(dropAt, actions, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(launcher, &move);
+        if (!move.isAccepted())
+            return false;
+        QDropEvent drop(QPointF(dropAt), actions, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(launcher, &drop);
+        EXPECT_EQ(drop.dropAction(), Qt::CopyAction) << "the dropped files stay where they are";
+        return drop.isAccepted();
     };
-    const QString first = frame->launcherProgram(1);
-    EXPECT_FALSE(dropAt(QPoint(0, 0), {editor})) << "outside the buttons nothing is taken";
-    EXPECT_EQ(frame->launcherProgram(1), first);
+    const QPoint margin(0, 0);
+    const QPoint second = button(CMainFrame::LauncherBar, child::LauncherButton2)->geometry().center();
+    const QPoint first = button(CMainFrame::LauncherBar, child::LauncherButton1)->geometry().center();
+    ASSERT_EQ(launcher->childAt(margin), nullptr);
+    const QString before = frame->launcherProgram(1);
+    EXPECT_FALSE(dragTo(margin, margin, {editor})) << "outside the buttons nothing is taken";
+    EXPECT_EQ(frame->launcherProgram(1), before);
 
-    EXPECT_TRUE(dropAt(button(CMainFrame::LauncherBar, child::LauncherButton2)->geometry().center(), {viewer}));
+    // Entering at the bar's edge and moving on to a button still lands.
+    EXPECT_TRUE(dragTo(margin, second, {viewer}));
     EXPECT_EQ(frame->launcherProgram(2), viewer);
     // Several files on button 1: each is handed over in turn, the last one stays.
-    EXPECT_TRUE(dropAt(button(CMainFrame::LauncherBar, child::LauncherButton1)->geometry().center(), {viewer, editor}));
+    EXPECT_TRUE(dragTo(first, first, {viewer, editor}));
     EXPECT_EQ(frame->launcherProgram(1), editor);
     EXPECT_EQ(frame->launcherProgram(2), viewer);
 
